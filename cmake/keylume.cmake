@@ -1,0 +1,25 @@
+# Helpers shared by the project's CMake files.
+
+# GoogleTest: natively the installed package; for Windows built here with the cross compiler
+# from Debian's googletest sources.
+if(WIN32)
+  set(KEYLUME_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources for the cross build")
+  if(NOT EXISTS ${KEYLUME_GTEST_SOURCE}/CMakeLists.txt)
+    message(FATAL_ERROR "GoogleTest sources not found at ${KEYLUME_GTEST_SOURCE}: install the googletest package")
+  endif()
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${KEYLUME_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+else()
+  find_package(GTest REQUIRED)
+endif()
+
+# keylume_test(NAME SOURCES... LIBS ...): a GoogleTest program registered with CTest as one test.
+# In the Windows tree CTest runs it under Wine through the cross-compiling emulator.
+function(keylume_test name)
+  cmake_parse_arguments(arg "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${arg_SOURCES})
+  target_link_libraries(${name} PRIVATE ${arg_LIBS} GTest::gtest GTest::gtest_main keylume_warnings)
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+endfunction()

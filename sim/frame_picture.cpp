@@ -1,0 +1,77 @@
+#include "frame_picture.h"
+
+#include <png.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace keylume_sim {
+namespace {
+
+bool lit(const LcdBitmap& frame, int x, int y) {
+    return frame.pixels[y * LCD_WIDTH + x] >= LCD_PIXEL_LIT_THRESHOLD;
+}
+
+// The keyboard's LCD: pale blue-white segments on a dark blue-grey glass.
+constexpr png_byte LIT_RGB[3] = {0xD8, 0xF0, 0xFF};
+constexpr png_byte DARK_RGB[3] = {0x12, 0x1E, 0x2A};
+
+}  // namespace
+
+std::string frame_as_half_blocks(const LcdBitmap& frame) {
+    std::string text = "┌";
+    for (int x = 0; x < LCD_WIDTH; ++x) text += "─";
+    text += "┐\n";
+    for (int y = 0; y < LCD_HEIGHT; y += 2) {
+        text += "│";
+        for (int x = 0; x < LCD_WIDTH; ++x) {
+            bool top = lit(frame, x, y);
+            bool bottom = y + 1 < LCD_HEIGHT && lit(frame, x, y + 1);
+            text += top ? (bottom ? "█" : "▀") : (bottom ? "▄" : " ");
+        }
+        text += "│\n";
+    }
+    text += "└";
+    for (int x = 0; x < LCD_WIDTH; ++x) text += "─";
+    text += "┘\n";
+    return text;
+}
+
+void write_frame_png(const LcdBitmap& frame, const std::string& path, int scale) {
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
+    if (!file) throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        throw std::runtime_error("cannot write " + path + ": out of memory");
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        throw std::runtime_error("cannot write " + path + ": PNG encoding failed");
+    }
+    int width = LCD_WIDTH * scale, height = LCD_HEIGHT * scale;
+    png_init_io(png, file.get());
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<png_byte> row(static_cast<size_t>(width) * 3);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            // A thin gap between pixels makes the dot matrix visible.
+            bool gap = scale >= 3 && (x % scale == scale - 1 || y % scale == scale - 1);
+            const png_byte* colour = !gap && lit(frame, x / scale, y / scale) ? LIT_RGB : DARK_RGB;
+            std::memcpy(&row[static_cast<size_t>(x) * 3], colour, 3);
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    if (std::fflush(file.get()) != 0) throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
+}
+
+}  // namespace keylume_sim

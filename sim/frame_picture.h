@@ -1,0 +1,18 @@
+// Pictures of LCD frames for people: Unicode half blocks for a terminal, scaled-up PNG files in
+// the LCD's colours.
+#pragma once
+
+#include <string>
+
+#include "LcdTypes.h"
+
+namespace keylume_sim {
+
+// The frame as terminal text: two pixel rows per character row, with a frame around it.
+std::string frame_as_half_blocks(const LcdBitmap& frame);
+
+// Writes the frame as a PNG, each LCD pixel drawn as a scale × scale block. Throws
+// std::runtime_error naming the file when it cannot be written.
+void write_frame_png(const LcdBitmap& frame, const std::string& path, int scale = 4);
+
+}  // namespace keylume_sim
