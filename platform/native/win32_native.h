@@ -5,3 +5,4 @@
 #include "win32_gdi.h"
 #include "win32_kernel.h"
 #include "win32_user.h"
+#include "win32_windows.h"
