@@ -16,9 +16,19 @@ bool lit(const LcdBitmap& frame, int x, int y) {
     return frame.pixels[y * LCD_WIDTH + x] >= LCD_PIXEL_LIT_THRESHOLD;
 }
 
-// The keyboard's LCD: pale blue-white segments on a dark blue-grey glass.
-constexpr png_byte LIT_RGB[3] = {0xD8, 0xF0, 0xFF};
-constexpr png_byte DARK_RGB[3] = {0x12, 0x1E, 0x2A};
+// The UTF-8 form of a code point of the Basic Multilingual Plane.
+void append_utf8(std::string& text, unsigned code_point) {
+    if (code_point < 0x80) {
+        text += static_cast<char>(code_point);
+    } else if (code_point < 0x800) {
+        text += static_cast<char>(0xC0 | (code_point >> 6));
+        text += static_cast<char>(0x80 | (code_point & 0x3F));
+    } else {
+        text += static_cast<char>(0xE0 | (code_point >> 12));
+        text += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (code_point & 0x3F));
+    }
+}
 
 }  // namespace
 
@@ -38,6 +48,23 @@ std::string frame_as_half_blocks(const LcdBitmap& frame) {
     text += "└";
     for (int x = 0; x < LCD_WIDTH; ++x) text += "─";
     text += "┘\n";
+    return text;
+}
+
+std::string frame_as_braille(const LcdBitmap& frame) {
+    // Dot bits of a braille cell by pixel offset within it (column, row).
+    static constexpr unsigned dot_bits[4][2] = {{0x01, 0x08}, {0x02, 0x10}, {0x04, 0x20}, {0x40, 0x80}};
+    std::string text;
+    for (int y = 0; y < LCD_HEIGHT; y += 4) {
+        for (int x = 0; x < LCD_WIDTH; x += 2) {
+            unsigned cell = 0;
+            for (int row = 0; row < 4 && y + row < LCD_HEIGHT; ++row)
+                for (int column = 0; column < 2; ++column)
+                    if (lit(frame, x + column, y + row)) cell |= dot_bits[row][column];
+            append_utf8(text, 0x2800 + cell);
+        }
+        text += '\n';
+    }
     return text;
 }
 
@@ -64,7 +91,7 @@ void write_frame_png(const LcdBitmap& frame, const std::string& path, int scale)
         for (int x = 0; x < width; ++x) {
             // A thin gap between pixels makes the dot matrix visible.
             bool gap = scale >= 3 && (x % scale == scale - 1 || y % scale == scale - 1);
-            const png_byte* colour = !gap && lit(frame, x / scale, y / scale) ? LIT_RGB : DARK_RGB;
+            const png_byte* colour = !gap && lit(frame, x / scale, y / scale) ? lcd_lit_rgb : lcd_dark_rgb;
             std::memcpy(&row[static_cast<size_t>(x) * 3], colour, 3);
         }
         png_write_row(png, row.data());

@@ -8,8 +8,16 @@
 
 namespace keylume_sim {
 
+// The LCD's colours: pale blue-white segments on dark blue-grey glass.
+inline constexpr unsigned char lcd_lit_rgb[3] = {0xD8, 0xF0, 0xFF};
+inline constexpr unsigned char lcd_dark_rgb[3] = {0x12, 0x1E, 0x2A};
+
 // The frame as terminal text: two pixel rows per character row, with a frame around it.
 std::string frame_as_half_blocks(const LcdBitmap& frame);
+
+// The frame in braille dots, two columns and four rows of pixels per character: 80 columns wide,
+// for narrow terminals.
+std::string frame_as_braille(const LcdBitmap& frame);
 
 // Writes the frame as a PNG, each LCD pixel drawn as a scale × scale block. Throws
 // std::runtime_error naming the file when it cannot be written.
