@@ -11,6 +11,7 @@
 
 #include "animated_png.h"
 #include "frame_picture.h"
+#include "terminal.h"
 
 namespace {
 
@@ -131,6 +132,20 @@ TEST(SimPictures, WritingToAnUnwritablePlaceNamesTheFile) {
     } catch (const std::runtime_error& error) {
         EXPECT_NE(std::string(error.what()).find("/nonexistent-folder/y.png"), std::string::npos);
     }
+}
+
+TEST(SimTerminal, KeysAndArrowSequencesAreSplitApart) {
+    using keylume_sim::key;
+    using keylume_sim::key_kind;
+    EXPECT_EQ(keylume_sim::parse_keys("1 q\x1b[C\x1b[D\x1bOA\x1b[1;5Bn"),
+              (std::vector<key>{{key_kind::character, '1'},
+                                {key_kind::character, ' '},
+                                {key_kind::character, 'q'},
+                                {key_kind::right},
+                                {key_kind::left},
+                                {key_kind::up},
+                                {key_kind::character, 'n'}}));
+    EXPECT_EQ(keylume_sim::parse_keys("\x1b"), (std::vector<key>{{key_kind::character, '\x1b'}}));
 }
 
 }  // namespace
