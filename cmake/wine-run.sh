@@ -1,25 +1,51 @@
 #!/bin/sh
-# Runs a Windows program of the build tree under Wine, in a prefix of the build tree's own.
-# A test that shows windows sets KEYLUME_WINE_DISPLAY=1 and gets an X display from xvfb-run
-# when none is present.
+# Runs the Windows programs of a build tree under Wine.
+#   wine-run.sh --start BUILD_DIR   creates the tree's own Wine prefix and starts an X server for it
+#   wine-run.sh --stop BUILD_DIR    stops the tree's Wine server and X server
+#   wine-run.sh PROGRAM [ARGS...]   runs a program of the tree in that prefix, on that display
+# One X server for the whole run matters: Wine makes its desktop with the display of the first
+# program, so programs with and without windows must share it.
 set -e
-program="$1"
-build_dir=$(cd "$(dirname "$program")" && while [ ! -f CMakeCache.txt ] && [ "$PWD" != / ]; do cd ..; done; pwd)
-export WINEPREFIX="${KEYLUME_WINEPREFIX:-$build_dir/wineprefix}"
-export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    mkdir -p "$WINEPREFIX"
-    # Several tests may start at once: one of them creates the prefix, the others wait for it.
-    if mkdir "$WINEPREFIX.lock" 2>/dev/null; then
+
+environment_of() {
+    export WINEPREFIX="${KEYLUME_WINEPREFIX:-$1/wineprefix}"
+    export WINEDEBUG="${WINEDEBUG:--all}"
+    export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+    display_file="$1/wine-display"
+}
+
+case "$1" in
+--start)
+    environment_of "$2"
+    rm -f "$display_file"
+    if [ -z "$DISPLAY" ] && command -v Xvfb >/dev/null 2>&1; then
+        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$2/wine-display.new" >/dev/null 2>&1 &
+        echo $! >"$2/wine-xvfb.pid"
+        for _ in $(seq 50); do [ -s "$2/wine-display.new" ] && break; sleep 0.1; done
+        [ -s "$2/wine-display.new" ] || { echo "wine-run: Xvfb did not start" >&2; exit 1; }
+        mv "$2/wine-display.new" "$display_file"
+        export DISPLAY=":$(cat "$display_file")"
+    fi
+    # A Wine server left from an earlier run would keep a desktop made without this display.
+    wineserver -k >/dev/null 2>&1 || true
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        mkdir -p "$WINEPREFIX"
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
-        rmdir "$WINEPREFIX.lock"
-    else
-        while [ -d "$WINEPREFIX.lock" ]; do sleep 1; done
     fi
-fi
-if [ -n "$KEYLUME_WINE_DISPLAY" ] && [ -z "$DISPLAY" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" wine "$@"
-fi
+    exit 0
+    ;;
+--stop)
+    environment_of "$2"
+    wineserver -k >/dev/null 2>&1 || true
+    if [ -f "$2/wine-xvfb.pid" ]; then kill "$(cat "$2/wine-xvfb.pid")" 2>/dev/null || true; fi
+    rm -f "$2/wine-xvfb.pid" "$display_file"
+    exit 0
+    ;;
+esac
+
+program="$1"
+build_dir=$(cd "$(dirname "$program")" && while [ ! -f CMakeCache.txt ] && [ "$PWD" != / ]; do cd ..; done; pwd)
+environment_of "$build_dir"
+if [ -z "$DISPLAY" ] && [ -s "$display_file" ]; then export DISPLAY=":$(cat "$display_file")"; fi
 exec wine "$@"

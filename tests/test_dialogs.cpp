@@ -101,10 +101,15 @@ INT_PTR CALLBACK recording_procedure(HWND, UINT message, WPARAM wparam, LPARAM l
 
 class Dialogs : public ::testing::Test {
 protected:
-    void SetUp() override {
-        current_journal = &seen;
+    // One host window for all tests: showing a top-level window costs real time under Wine.
+    static void SetUpTestSuite() {
         parent = CreateWindowExW(0, WSTR("STATIC"), WSTR("host"), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300,
                                  nullptr, nullptr, nullptr, nullptr);
+    }
+    static void TearDownTestSuite() { DestroyWindow(parent); }
+
+    void SetUp() override {
+        current_journal = &seen;
         ASSERT_NE(parent, nullptr);
         template_builder page(WS_CHILD | DS_CONTROL | DS_SETFONT, 8);
         page.control(EDIT, 1001, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, WSTR(""))
@@ -120,7 +125,6 @@ protected:
     }
     void TearDown() override {
         if (IsWindow(dialog)) DestroyWindow(dialog);
-        DestroyWindow(parent);
         current_journal = nullptr;
     }
 
@@ -134,7 +138,7 @@ protected:
     }
 
     journal seen;
-    HWND parent = nullptr;
+    static inline HWND parent = nullptr;
     HWND dialog = nullptr;
 };
 
