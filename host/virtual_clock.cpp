@@ -1,0 +1,93 @@
+#include "virtual_clock.h"
+
+#include <cstring>
+#include <vector>
+
+#ifndef _WIN32
+#include "native/keylume_platform.h"
+#endif
+
+namespace keylume_host {
+namespace {
+
+DWORD g_ticks = 0;
+
+#ifdef _WIN32
+DWORD WINAPI clock_tick_count() { return g_ticks; }
+
+struct patched_import {
+    void** slot;
+    void* original;
+};
+std::vector<patched_import> g_patched;
+
+void write_slot(void** slot, void* value) {
+    DWORD protection = 0;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+    *slot = value;
+    VirtualProtect(slot, sizeof *slot, protection, &protection);
+}
+
+// The import address table slot of `dll`!`function` in `module`, or null.
+void** import_slot(HMODULE module, const char* dll, const char* function) {
+    BYTE* base = reinterpret_cast<BYTE*>(module);
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    if (dos->e_magic != IMAGE_DOS_SIGNATURE) return nullptr;
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (imports.VirtualAddress == 0) return nullptr;
+    for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); entry->Name != 0;
+         ++entry) {
+        if (_stricmp(reinterpret_cast<const char*>(base + entry->Name), dll) != 0) continue;
+        DWORD names_rva = entry->OriginalFirstThunk != 0 ? entry->OriginalFirstThunk : entry->FirstThunk;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + names_rva);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            auto* by_name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(by_name->Name), function) == 0)
+                return reinterpret_cast<void**>(&slots->u1.Function);
+        }
+    }
+    return nullptr;
+}
+#endif
+
+}  // namespace
+
+virtual_clock::virtual_clock(DWORD start) { set(start); }
+
+virtual_clock::~virtual_clock() {
+#ifdef _WIN32
+    for (const patched_import& patch : g_patched) write_slot(patch.slot, patch.original);
+    g_patched.clear();
+#endif
+}
+
+bool virtual_clock::drive(HMODULE module) {
+#ifdef _WIN32
+    void** slot = import_slot(module, "KERNEL32.dll", "GetTickCount");
+    if (slot == nullptr) return false;
+    void* replacement = reinterpret_cast<void*>(&clock_tick_count);
+    if (*slot == replacement) return true;
+    g_patched.push_back(patched_import{slot, *slot});
+    write_slot(slot, replacement);
+    return true;
+#else
+    (void)module;
+    return true;
+#endif
+}
+
+void virtual_clock::set(DWORD ticks) {
+    g_ticks = ticks;
+#ifndef _WIN32
+    keylume_set_tick_count(ticks);
+#endif
+}
+
+void virtual_clock::advance(DWORD milliseconds) { set(g_ticks + milliseconds); }
+
+DWORD virtual_clock::now() const { return g_ticks; }
+
+}  // namespace keylume_host
