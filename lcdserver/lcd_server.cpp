@@ -287,9 +287,9 @@ DWORD WINAPI op_update_bitmap(LONG device, LcdBitmap* bitmap, DWORD priority) {
 
 LCD_SERVER_EXPORT LcdServerTable* WINAPI GetInterface(DWORD version) {
     lcd_server& instance = server();
-    instance.m_table = LcdServerTable{op_start,          op_stop,        op_connect, op_query,
-                                      op_disconnect,     op_enumerate,   op_open,    op_close,
-                                      op_read_soft_buttons, op_update_bitmap};
+    instance.m_table =
+        LcdServerTable{op_start, op_stop,  op_connect,           op_query,        op_disconnect, op_enumerate,
+                       op_open,  op_close, op_read_soft_buttons, op_update_bitmap};
     return instance.get_interface(version);
 }
 

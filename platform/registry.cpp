@@ -172,7 +172,8 @@ LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BY
     if (!path_of(key, path)) return ERROR_INVALID_HANDLE;
     auto found_key = keys.find(path);
     if (found_key == keys.end()) return ERROR_FILE_NOT_FOUND;  // deleted while open
-    found_key->second.values[lower(name == nullptr ? "" : name)] = value_data{type, std::vector<BYTE>(data, data + size)};
+    found_key->second.values[lower(name == nullptr ? "" : name)] =
+        value_data{type, std::vector<BYTE>(data, data + size)};
     return ERROR_SUCCESS;
 }
 

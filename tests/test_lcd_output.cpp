@@ -270,8 +270,8 @@ TEST_F(SoftButtons, AChangeFromOneButtonToAnotherReleasesFirst) {
 TEST_F(SoftButtons, AllFourButtonsAreReportedInMaskOrder) {
     poll(0xF);
     poll(0x0);
-    EXPECT_EQ(screen.events, (std::vector<std::string>{"down 1", "down 2", "down 4", "down 8", "up 1", "up 2",
-                                                       "up 4", "up 8"}));
+    EXPECT_EQ(screen.events,
+              (std::vector<std::string>{"down 1", "down 2", "down 4", "down 8", "up 1", "up 2", "up 4", "up 8"}));
 }
 
 TEST_F(SoftButtons, OtherBitsAreRememberedButGiveNoEvents) {

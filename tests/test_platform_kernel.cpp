@@ -42,8 +42,7 @@ TEST_F(Registry, AMissingKeyIsNotFound) {
 TEST_F(Registry, TheDefaultValueIsWrittenAndReadBack) {
     HKEY key = create(TEST_KEY);
     const char text[] = "C:\\some\\module.dll";
-    ASSERT_EQ(RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text),
-              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text), ERROR_SUCCESS);
     RegCloseKey(key);
 
     // Names compare without regard to case.
@@ -110,7 +109,11 @@ TEST(Modules, AHandleIsTheModulesBaseAddress) {
 #ifdef _WIN32
     EXPECT_EQ(std::memcmp(base, "MZ", 2), 0);
 #else
-    EXPECT_EQ(std::memcmp(base, "\x7f" "ELF", 4), 0);
+    EXPECT_EQ(std::memcmp(base,
+                          "\x7f"
+                          "ELF",
+                          4),
+              0);
 #endif
 }
 

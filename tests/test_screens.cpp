@@ -1,8 +1,9 @@
 // The screen manager: its own surface, rendering from black, time stamps and the time-out.
+#include "support/test_screens.h"
+
 #include <gtest/gtest.h>
 
 #include "support/frame_rows.h"
-#include "support/test_screens.h"
 #include "virtual_clock.h"
 
 using keylume_test::frame_rows;

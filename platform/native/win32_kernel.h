@@ -57,15 +57,14 @@ KEYLUME_PLATFORM_API FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
 KEYLUME_PLATFORM_API HMODULE WINAPI GetModuleHandleA(LPCSTR name);
 KEYLUME_PLATFORM_API DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
 
-KEYLUME_PLATFORM_API LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR sub_key, DWORD options, REGSAM access,
-                                                  PHKEY result);
+KEYLUME_PLATFORM_API LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR sub_key, DWORD options, REGSAM access, PHKEY result);
 KEYLUME_PLATFORM_API LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR sub_key, DWORD reserved, LPSTR key_class,
                                                     DWORD options, REGSAM access, LPSECURITY_ATTRIBUTES security,
                                                     PHKEY result, LPDWORD disposition);
-KEYLUME_PLATFORM_API LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type,
-                                                     LPBYTE data, LPDWORD size);
-KEYLUME_PLATFORM_API LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type,
-                                                   const BYTE* data, DWORD size);
+KEYLUME_PLATFORM_API LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                                                     LPDWORD size);
+KEYLUME_PLATFORM_API LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data,
+                                                   DWORD size);
 KEYLUME_PLATFORM_API LSTATUS WINAPI RegDeleteKeyA(HKEY key, LPCSTR sub_key);
 KEYLUME_PLATFORM_API LSTATUS WINAPI RegCloseKey(HKEY key);
 }

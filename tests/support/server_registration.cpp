@@ -15,8 +15,8 @@ std::string module_beside_program(const char* file_name) {
 
 void register_server_module(const std::string& module_path) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, LCDCLIENT_SERVER_KEY, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_WRITE, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, LCDCLIENT_SERVER_KEY, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+                              nullptr, &key, nullptr),
               ERROR_SUCCESS);
     EXPECT_EQ(RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(module_path.c_str()),
                              static_cast<DWORD>(module_path.size() + 1)),
@@ -30,7 +30,9 @@ void unregister_server_module() {
 }
 
 loaded_server::loaded_server()
-    : m_path(module_beside_program(KEYLUME_LCDSERVER_FILE)), m_module(LoadLibraryA(m_path.c_str())), m_control(nullptr) {
+    : m_path(module_beside_program(KEYLUME_LCDSERVER_FILE)),
+      m_module(LoadLibraryA(m_path.c_str())),
+      m_control(nullptr) {
     if (m_module == nullptr) throw std::runtime_error("cannot load the LCD Manager stand-in " + m_path);
     auto control = reinterpret_cast<lcd_server_control_function>(
         reinterpret_cast<void (*)()>(GetProcAddress(m_module, LCD_SERVER_CONTROL_EXPORT)));
