@@ -3,7 +3,9 @@
 #include <cstring>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include "timer_table.h"
+#else
 #include "native/keylume_platform.h"
 #endif
 
@@ -13,7 +15,20 @@ namespace {
 DWORD g_ticks = 0;
 
 #ifdef _WIN32
+keylume_timers::timer_table g_timers;
+
 DWORD WINAPI clock_tick_count() { return g_ticks; }
+
+// Only thread timers without a window are driven; a window's timer goes to the system.
+UINT_PTR WINAPI clock_set_timer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc) {
+    if (window != nullptr) return SetTimer(window, id, elapse, proc);
+    return g_timers.set(id, elapse, proc, g_ticks);
+}
+
+BOOL WINAPI clock_kill_timer(HWND window, UINT_PTR id) {
+    if (window != nullptr) return KillTimer(window, id);
+    return g_timers.kill(id) ? TRUE : FALSE;
+}
 
 struct patched_import {
     void** slot;
@@ -59,20 +74,32 @@ virtual_clock::virtual_clock(DWORD start) { set(start); }
 
 virtual_clock::~virtual_clock() {
 #ifdef _WIN32
-    for (const patched_import& patch : g_patched) write_slot(patch.slot, patch.original);
+    for (auto patch = g_patched.rbegin(); patch != g_patched.rend(); ++patch) write_slot(patch->slot, patch->original);
     g_patched.clear();
+    g_timers = keylume_timers::timer_table{};
 #endif
 }
 
+#ifdef _WIN32
+namespace {
+bool redirect(HMODULE module, const char* dll, const char* function, void* replacement) {
+    void** slot = import_slot(module, dll, function);
+    if (slot == nullptr) return false;
+    if (*slot != replacement) {
+        g_patched.push_back(patched_import{slot, *slot});
+        write_slot(slot, replacement);
+    }
+    return true;
+}
+}  // namespace
+#endif
+
 bool virtual_clock::drive(HMODULE module) {
 #ifdef _WIN32
-    void** slot = import_slot(module, "KERNEL32.dll", "GetTickCount");
-    if (slot == nullptr) return false;
-    void* replacement = reinterpret_cast<void*>(&clock_tick_count);
-    if (*slot == replacement) return true;
-    g_patched.push_back(patched_import{slot, *slot});
-    write_slot(slot, replacement);
-    return true;
+    bool ticks = redirect(module, "KERNEL32.dll", "GetTickCount", reinterpret_cast<void*>(&clock_tick_count));
+    bool set = redirect(module, "USER32.dll", "SetTimer", reinterpret_cast<void*>(&clock_set_timer));
+    bool kill = redirect(module, "USER32.dll", "KillTimer", reinterpret_cast<void*>(&clock_kill_timer));
+    return ticks || set || kill;
 #else
     (void)module;
     return true;
@@ -89,5 +116,13 @@ void virtual_clock::set(DWORD ticks) {
 void virtual_clock::advance(DWORD milliseconds) { set(g_ticks + milliseconds); }
 
 DWORD virtual_clock::now() const { return g_ticks; }
+
+int virtual_clock::run_due_timers() {
+#ifdef _WIN32
+    return g_timers.run_due(g_ticks);
+#else
+    return keylume_run_due_timers();
+#endif
+}
 
 }  // namespace keylume_host

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "support/server_registration.h"
 #include "virtual_clock.h"
@@ -136,6 +137,58 @@ TEST(TickCount, FollowsTheVirtualClockAndWraps) {
     EXPECT_EQ(GetTickCount(), 100u);
     clock.set(5000);
     EXPECT_EQ(GetTickCount(), 5000u);
+}
+
+struct timer_call {
+    UINT_PTR id;
+    DWORD time;
+    bool operator==(const timer_call&) const = default;
+};
+std::vector<timer_call> timer_calls;
+
+void CALLBACK record_timer(HWND window, UINT message, UINT_PTR id, DWORD time) {
+    EXPECT_EQ(window, nullptr);
+    EXPECT_EQ(message, static_cast<UINT>(WM_TIMER));
+    timer_calls.push_back(timer_call{id, time});
+}
+
+TEST(Timers, FireAtTheClocksTimeOnceWhenLate) {
+    keylume_host::virtual_clock clock(50000);
+    ASSERT_TRUE(clock.drive(GetModuleHandleA(nullptr)));
+    timer_calls.clear();
+    UINT_PTR id = SetTimer(nullptr, 0, 100, record_timer);
+    ASSERT_NE(id, 0u);
+    clock.advance(99);
+    EXPECT_EQ(clock.run_due_timers(), 0);
+    clock.advance(1);
+    EXPECT_EQ(clock.run_due_timers(), 1);
+    EXPECT_EQ(clock.run_due_timers(), 0);
+    clock.advance(350);  // late: one call, and the next period starts now
+    EXPECT_EQ(clock.run_due_timers(), 1);
+    clock.advance(99);
+    EXPECT_EQ(clock.run_due_timers(), 0);
+    clock.advance(1);
+    EXPECT_EQ(clock.run_due_timers(), 1);
+    EXPECT_EQ(timer_calls, (std::vector<timer_call>{{id, 50100}, {id, 50450}, {id, 50550}}));
+    EXPECT_TRUE(KillTimer(nullptr, id));
+    clock.advance(1000);
+    EXPECT_EQ(clock.run_due_timers(), 0);
+    EXPECT_FALSE(KillTimer(nullptr, id));
+}
+
+TEST(Timers, SettingALiveTimerAgainRestartsIt) {
+    keylume_host::virtual_clock clock(70000);
+    ASSERT_TRUE(clock.drive(GetModuleHandleA(nullptr)));
+    timer_calls.clear();
+    UINT_PTR id = SetTimer(nullptr, 0, 100, record_timer);
+    clock.advance(60);
+    EXPECT_EQ(SetTimer(nullptr, id, 100, record_timer), id);
+    clock.advance(60);
+    EXPECT_EQ(clock.run_due_timers(), 0);
+    clock.advance(40);
+    EXPECT_EQ(clock.run_due_timers(), 1);
+    EXPECT_EQ(timer_calls, (std::vector<timer_call>{{id, 70160}}));
+    EXPECT_TRUE(KillTimer(nullptr, id));
 }
 
 }  // namespace

@@ -30,4 +30,8 @@ KEYLUME_PLATFORM_API const char* keylume_registry_load(const char* path);
 
 // Empties the in-process registry.
 KEYLUME_PLATFORM_API void keylume_registry_clear();
+
+// The thread timers' message pump: calls the procedure of every timer due at the current tick
+// count, once each, as dispatching their WM_TIMER messages would. Returns how many were called.
+KEYLUME_PLATFORM_API int keylume_run_due_timers();
 }
