@@ -14,6 +14,9 @@ HRESULT CLCDManager::Prepare() {
     }
     SetOrigin(0, 0);
     SetSize(LCD_WIDTH, LCD_HEIGHT);
+    // Prepared again (the output prepares the screens in its list), the screen gets a new surface
+    // in place of the old one rather than beside it.
+    m_gfx.DestroySurface();
     result = m_gfx.CreateSurface(GetWidth(), GetHeight());
     if (FAILED(result)) {
         Release();

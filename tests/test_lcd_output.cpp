@@ -2,6 +2,8 @@
 // frames and priorities, reconnecting, soft-button events, screen lists and locking.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "CLCDOutput.h"
@@ -474,5 +476,24 @@ TEST_F(LcdOutput, TheServerCallsBackAboutTheKeyboard) {
     lcd().plug_keyboard();
     EXPECT_EQ(events, (std::vector<DWORD>{LCD_EVENT_KEYBOARD_REMOVED, LCD_EVENT_KEYBOARD_ARRIVED}));
 }
+
+#ifndef _WIN32
+TEST_F(LcdOutput, TheLastFrameCanBeWrittenAsAPicture) {
+    std::string path = ::testing::TempDir() + "keylume-last-frame.png";
+    EXPECT_EQ(std::string(lcd().write_last_frame_png(path.c_str())), "no frame has been sent to write to " + path);
+    start_output();
+    ASSERT_EQ(lcd().write_last_frame_png(path.c_str()), nullptr);
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    unsigned char signature[8] = {};
+    EXPECT_EQ(std::fread(signature, 1, sizeof signature, file), sizeof signature);
+    std::fclose(file);
+    std::remove(path.c_str());
+    EXPECT_EQ(std::memcmp(signature, "\x89PNG\r\n\x1a\n", 8), 0);
+    const char* error = lcd().write_last_frame_png("/nonexistent/dir/frame.png");
+    ASSERT_NE(error, nullptr);
+    EXPECT_NE(std::string(error).find("/nonexistent/dir/frame.png"), std::string::npos) << error;
+}
+#endif
 
 }  // namespace

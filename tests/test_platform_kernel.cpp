@@ -97,6 +97,16 @@ TEST(Modules, LoadsAreCountedAndTheLastFreeUnloads) {
     std::string file(name, length);
     EXPECT_EQ(file.substr(file.find_last_of("\\/") + 1), KEYLUME_NO_INTERFACE_FILE);
 
+#ifdef _WIN32
+    EXPECT_EQ(std::memcmp(first, "MZ", 2), 0);
+#else
+    EXPECT_EQ(std::memcmp(first,
+                          "\x7f"
+                          "ELF",
+                          4),
+              0);
+#endif
+
     EXPECT_TRUE(FreeLibrary(first));
     EXPECT_EQ(GetModuleHandleA(path.c_str()), first);
     EXPECT_TRUE(FreeLibrary(second));
@@ -137,6 +147,22 @@ TEST(TickCount, FollowsTheVirtualClockAndWraps) {
     EXPECT_EQ(GetTickCount(), 100u);
     clock.set(5000);
     EXPECT_EQ(GetTickCount(), 5000u);
+}
+
+TEST(TickCount, TheVirtualClockDrivesALoadedModule) {
+    HMODULE module = LoadLibraryA(module_beside_program(KEYLUME_NO_INTERFACE_FILE).c_str());
+    ASSERT_NE(module, nullptr);
+    auto seen =
+        reinterpret_cast<DWORD (*)()>(reinterpret_cast<void (*)()>(GetProcAddress(module, "TickCountSeenByModule")));
+    ASSERT_NE(seen, nullptr);
+    {
+        keylume_host::virtual_clock clock(123456);
+        ASSERT_TRUE(clock.drive(module));
+        EXPECT_EQ(seen(), 123456u);
+        clock.advance(44);
+        EXPECT_EQ(seen(), 123500u);
+    }
+    FreeLibrary(module);
 }
 
 struct timer_call {

@@ -5,6 +5,9 @@
 
 #include "support/frame_rows.h"
 #include "virtual_clock.h"
+#ifndef _WIN32
+#include "native/keylume_platform.h"
+#endif
 
 using keylume_test::frame_rows;
 using keylume_test::lit_pixels;
@@ -109,6 +112,18 @@ TEST_F(Screens, RenderPaintsTheChildrenOnBlack) {
     ASSERT_EQ(screen.RenderScreen(), S_OK);
     EXPECT_EQ(frame_rows(*screen.BuildLcdBitmap(), 0, 0, 8, 3), (rows{"........", "##......", "##......"}));
 }
+
+#ifndef _WIN32
+TEST_F(Screens, PreparingAgainReplacesTheSurface) {
+    marked_screen screen(0);
+    ASSERT_EQ(screen.Prepare(), S_OK);
+    size_t objects = keylume_gdi_object_count();
+    ASSERT_EQ(screen.Prepare(), S_OK);
+    EXPECT_EQ(keylume_gdi_object_count(), objects);
+    EXPECT_EQ(screen.RenderScreen(), S_OK);
+    screen.Release();
+}
+#endif
 
 TEST_F(Screens, TwoScreensRenderIntoTwoSurfaces) {
     marked_screen first(0);

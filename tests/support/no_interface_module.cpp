@@ -1,5 +1,8 @@
 // A module that looks like a server module but lacks "GetInterface": the client library must
-// refuse it and leave nothing loaded.
+// refuse it and leave nothing loaded. It also reports the tick count as it sees it, so that tests
+// can check that the virtual clock drives a loaded module.
+#include "win32.h"
+
 #ifdef _WIN32
 #define EXPORTED extern "C" __declspec(dllexport)
 #else
@@ -7,3 +10,5 @@
 #endif
 
 EXPORTED int GetInterfaceVersion() { return 1; }
+
+EXPORTED DWORD TickCountSeenByModule() { return GetTickCount(); }
