@@ -12,9 +12,9 @@
 namespace keylume_host {
 namespace {
 
-DWORD g_ticks = 0;
-
 #ifdef _WIN32
+// The time of the modules the clock drives, and their timers.
+DWORD g_ticks = 0;
 keylume_timers::timer_table g_timers;
 
 DWORD WINAPI clock_tick_count() { return g_ticks; }
@@ -106,16 +106,31 @@ bool virtual_clock::drive(HMODULE module) {
 #endif
 }
 
+// Natively the platform's tick source is the clock itself, so that the host and tests agree
+// with whatever else drives it.
 void virtual_clock::set(DWORD ticks) {
+#ifdef _WIN32
     g_ticks = ticks;
-#ifndef _WIN32
+#else
     keylume_set_tick_count(ticks);
 #endif
 }
 
-void virtual_clock::advance(DWORD milliseconds) { set(g_ticks + milliseconds); }
+void virtual_clock::advance(DWORD milliseconds) {
+#ifdef _WIN32
+    g_ticks += milliseconds;
+#else
+    keylume_advance_ticks(milliseconds);
+#endif
+}
 
-DWORD virtual_clock::now() const { return g_ticks; }
+DWORD virtual_clock::now() const {
+#ifdef _WIN32
+    return g_ticks;
+#else
+    return GetTickCount();
+#endif
+}
 
 int virtual_clock::run_due_timers() {
 #ifdef _WIN32
