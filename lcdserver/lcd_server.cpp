@@ -42,6 +42,7 @@ public:
         for (int& count : m_calls) count = 0;
         m_get_interface_calls = 0;
         m_last_version = 0;
+        m_refuse_interface = false;
     }
 
     void plug_keyboard() override {
@@ -62,6 +63,7 @@ public:
     void press_buttons(DWORD buttons) override { m_buttons |= buttons; }
     void release_buttons(DWORD buttons) override { m_buttons &= ~buttons; }
     void fail_next(lcd_server_operation operation, DWORD code) override { m_failures[operation] = code; }
+    void refuse_next_interface() override { m_refuse_interface = true; }
 
     size_t frame_count() override { return m_frames.size(); }
     const lcd_server_frame* frame(size_t index) override {
@@ -98,7 +100,9 @@ public:
     LcdServerTable* get_interface(DWORD version) {
         ++m_get_interface_calls;
         m_last_version = version;
-        return version == 1 ? &m_table : nullptr;
+        bool refused = m_refuse_interface;
+        m_refuse_interface = false;
+        return version == 1 && !refused ? &m_table : nullptr;
     }
 
     DWORD start() {
@@ -260,6 +264,7 @@ private:
     int m_calls[lcd_op_count];
     int m_get_interface_calls;
     DWORD m_last_version;
+    bool m_refuse_interface;
     std::string m_message;
 };
 

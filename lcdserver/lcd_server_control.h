@@ -66,6 +66,8 @@ public:
 
     // The next call of `operation` does nothing and returns `code`.
     virtual void fail_next(lcd_server_operation operation, DWORD code) = 0;
+    // The next call of "GetInterface" returns null.
+    virtual void refuse_next_interface() = 0;
 
     virtual size_t frame_count() = 0;
     virtual const lcd_server_frame* frame(size_t index) = 0;  // null past the end

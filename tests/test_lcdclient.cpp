@@ -74,6 +74,16 @@ TEST_F(LcdClient, InitLoadsTheServerAndCallsGetInterfaceOnceWithOne) {
     EXPECT_EQ(lcd().calls(lcd_op_start), 1);
 }
 
+TEST_F(LcdClient, ANullTableAnswers1722AndLeavesTheLibraryStopped) {
+    lcd().refuse_next_interface();
+    EXPECT_EQ(lcdclient_init(), static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE));
+    EXPECT_FALSE(lcdclient_started());
+    EXPECT_EQ(lcd().calls(lcd_op_start), 0);
+    expect_every_forwarding_call_answers(ERROR_SERVICE_NOT_ACTIVE);
+    EXPECT_EQ(lcdclient_init(), 0u);
+    EXPECT_EQ(lcd().get_interface_calls(), 2);
+}
+
 TEST_F(LcdClient, DeinitStopsTheServerOnceAndUnloads) {
     ASSERT_EQ(lcdclient_init(), 0u);
     lcd().fail_next(lcd_op_stop, 4321);
