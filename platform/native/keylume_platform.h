@@ -6,7 +6,32 @@
 
 #include "win32_types.h"
 
+// The tick count GetTickCount returns until it is set: a fixed, non-zero value, so that runs
+// are repeatable and a time stamp of 0 never occurs by accident.
+#define KEYLUME_INITIAL_TICK_COUNT 10000u
+
 extern "C" {
 // Number of GDI objects (DCs, bitmaps, brushes, pens, fonts, regions) alive, stock ones excluded.
 KEYLUME_PLATFORM_API size_t keylume_gdi_object_count();
+
+// The process's tick count, as GetTickCount reports it. Time moves only when it is set or
+// advanced (wrapping at 2^32 like the real count).
+KEYLUME_PLATFORM_API void keylume_set_tick_count(DWORD ticks);
+KEYLUME_PLATFORM_API void keylume_advance_ticks(DWORD milliseconds);
+
+// Fills the in-process registry from a text file in the style of a .reg file:
+//   ; comment
+//   [HKEY_LOCAL_MACHINE\SOFTWARE\Some\Key]
+//   @="default value"
+//   "Name"="string value"
+// Keys and values are added to what is there. Returns null on success, otherwise a message
+// naming the file and line (valid until the next call).
+KEYLUME_PLATFORM_API const char* keylume_registry_load(const char* path);
+
+// Empties the in-process registry.
+KEYLUME_PLATFORM_API void keylume_registry_clear();
+
+// The thread timers' message pump: calls the procedure of every timer due at the current tick
+// count, once each, as dispatching their WM_TIMER messages would. Returns how many were called.
+KEYLUME_PLATFORM_API int keylume_run_due_timers();
 }

@@ -191,9 +191,9 @@ KEYLUME_PLATFORM_API int WINAPI GetObjectW(HGDIOBJ object, int size, LPVOID buff
 KEYLUME_PLATFORM_API BOOL WINAPI GdiFlush();
 
 KEYLUME_PLATFORM_API HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bits,
-                                                    HANDLE section, DWORD offset);
+                                                     HANDLE section, DWORD offset);
 KEYLUME_PLATFORM_API HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bits_per_pixel,
-                                                const void* bits);
+                                                 const void* bits);
 KEYLUME_PLATFORM_API HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int width, int height);
 
 KEYLUME_PLATFORM_API HBRUSH WINAPI CreateSolidBrush(COLORREF colour);
@@ -224,5 +224,5 @@ KEYLUME_PLATFORM_API BOOL WINAPI MoveToEx(HDC hdc, int x, int y, LPPOINT previou
 KEYLUME_PLATFORM_API BOOL WINAPI LineTo(HDC hdc, int x, int y);
 KEYLUME_PLATFORM_API BOOL WINAPI PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop);
 KEYLUME_PLATFORM_API BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int source_x,
-                                       int source_y, DWORD rop);
+                                        int source_y, DWORD rop);
 }

@@ -1,0 +1,13 @@
+# Fails unless the PE image FILE exports each name in EXPORTS (comma-separated) exactly, undecorated.
+string(REPLACE "," ";" EXPORTS "${EXPORTS}")
+execute_process(COMMAND ${OBJDUMP} -p ${FILE} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cannot read the exports of ${FILE}")
+endif()
+string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n([^\n]+\n)*" table "${dump}")
+foreach(name IN LISTS EXPORTS)
+  if(NOT table MATCHES "\\] ${name}\n")
+    message(FATAL_ERROR "${FILE} does not export \"${name}\" undecorated:\n${table}")
+  endif()
+  message(STATUS "${FILE} exports ${name}")
+endforeach()
