@@ -36,3 +36,21 @@ if(WIN32)
   set_tests_properties(wine_environment_start PROPERTIES FIXTURES_SETUP wine)
   set_tests_properties(wine_environment_stop PROPERTIES FIXTURES_CLEANUP wine)
 endif()
+
+# keylume_add_resources(TARGET SCRIPT.rc): the module's resources. Windows builds compile the
+# script with windres; native builds turn the same script into a source of registered resources.
+function(keylume_add_resources target script)
+  if(WIN32)
+    target_sources(${target} PRIVATE ${script})
+  else()
+    get_filename_component(name ${script} NAME_WE)
+    set(generated ${CMAKE_CURRENT_BINARY_DIR}/${target}_${name}_resources.cpp)
+    add_custom_command(OUTPUT ${generated}
+                       COMMAND keylume-rc ${script} ${generated} ${generated}.d
+                       DEPENDS keylume-rc ${script}
+                       DEPFILE ${generated}.d
+                       COMMENT "Compiling resources of ${target}")
+    target_sources(${target} PRIVATE ${generated})
+    target_link_libraries(${target} PRIVATE keylume_win32)
+  endif()
+endfunction()

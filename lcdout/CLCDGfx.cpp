@@ -41,6 +41,7 @@ CLCDGfx::CLCDGfx()
 CLCDGfx::~CLCDGfx() { DestroySurface(); }
 
 HRESULT CLCDGfx::CreateSurface(int width, int height) {
+    DestroySurface();  // a surface created again releases the one it had instead of leaking it
     m_width = width;
     m_height = height;
     // A frame carries exactly 160 × 43 pixels, copied row for row from the DIB section; other

@@ -35,3 +35,20 @@ KEYLUME_PLATFORM_API void keylume_registry_clear();
 // count, once each, as dispatching their WM_TIMER messages would. Returns how many were called.
 KEYLUME_PLATFORM_API int keylume_run_due_timers();
 }
+
+// One resource of a module, as the resource compiler lays it out: its type and name (an ordinal,
+// or a string when `name` is set), and its bytes in the layout Windows gives the same resource.
+struct keylume_resource {
+    unsigned type;
+    unsigned id;
+    const char16_t* name;
+    const unsigned char* data;
+    size_t size;
+};
+
+extern "C" {
+// Registers the resources of the module that contains `address_in_module`; generated resource
+// sources call it while the module is loaded.
+KEYLUME_PLATFORM_API void keylume_register_resources(const void* address_in_module, const keylume_resource* table,
+                                                     size_t count);
+}

@@ -6,3 +6,4 @@
 #include "win32_types.h"
 #include "win32_user.h"
 #include "win32_windows.h"
+#include "win32_resources.h"
