@@ -110,8 +110,8 @@ private:
         if (space == std::string_view::npos) fail("stream needs a time in seconds and a title, not '" + std::string(value) + "'");
         stream_title change{number("the stream time", value.substr(0, space)), std::string(trim(value.substr(space)))};
         if (!entry.stream_titles.empty() && change.at_seconds < entry.stream_titles.back().at_seconds)
-            fail("stream times must not decrease: " + std::string(value.substr(0, space)) + " comes after " +
-                 std::to_string(entry.stream_titles.back().at_seconds));
+            fail("stream times must not decrease: " + std::string(value.substr(0, space)) +
+                 " is earlier than the entry before");
         return change;
     }
 

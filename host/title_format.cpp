@@ -237,20 +237,23 @@ std::int64_t to_number(std::string_view text) {
     return negative ? -n : n;
 }
 
-std::int64_t saturate(bool overflowed, std::int64_t result, bool positive_overflow) {
-    if (!overflowed) return result;
+// The result of a checked operation, or the bound it overflowed.
+template <typename checked_operation>
+std::int64_t saturated(checked_operation&& operation, bool positive_overflow) {
+    std::int64_t result = 0;
+    if (!operation(result)) return result;
     return positive_overflow ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
 }
 
 std::int64_t arithmetic(function_id id, std::int64_t a, std::int64_t b) {
-    std::int64_t r = 0;
     switch (id) {
-        case function_id::add: return saturate(__builtin_add_overflow(a, b, &r), r, b > 0);
-        case function_id::sub: return saturate(__builtin_sub_overflow(a, b, &r), r, b < 0);
-        case function_id::mul: return saturate(__builtin_mul_overflow(a, b, &r), r, (a < 0) == (b < 0));
+        case function_id::add: return saturated([&](std::int64_t& r) { return __builtin_add_overflow(a, b, &r); }, b > 0);
+        case function_id::sub: return saturated([&](std::int64_t& r) { return __builtin_sub_overflow(a, b, &r); }, b < 0);
+        case function_id::mul:
+            return saturated([&](std::int64_t& r) { return __builtin_mul_overflow(a, b, &r); }, (a < 0) == (b < 0));
         case function_id::div:
             if (b == 0) return a;
-            if (b == -1) return saturate(__builtin_sub_overflow(std::int64_t{0}, a, &r), r, true);
+            if (b == -1) return saturated([&](std::int64_t& r) { return __builtin_sub_overflow(std::int64_t{0}, a, &r); }, true);
             return a / b;
         case function_id::mod:
             if (b == 0) return a;
