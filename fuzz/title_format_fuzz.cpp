@@ -14,11 +14,16 @@ class fuzz_fields : public velvox_host::field_source {
 public:
     explicit fuzz_fields(std::string_view input) : m_input(input) {}
     bool lookup(std::string_view name, std::string& value) const override {
-        if (name == "title") value = m_input;
-        else if (name == "artist") value = "New Order";
-        else if (name == "tracknumber") value = "7";
-        else if (name == "empty") value.clear();
-        else return false;
+        if (name == "title")
+            value = m_input;
+        else if (name == "artist")
+            value = "New Order";
+        else if (name == "tracknumber")
+            value = "7";
+        else if (name == "empty")
+            value.clear();
+        else
+            return false;
         return true;
     }
 

@@ -49,7 +49,8 @@ private:
     void parse_line(std::string_view line) {
         if (line.empty() || line.front() == '#') return;
         if (line.front() == '[') {
-            if (lower_ascii(line) != "[track]") fail("unknown section " + std::string(line) + " (only [track] is known)");
+            if (lower_ascii(line) != "[track]")
+                fail("unknown section " + std::string(line) + " (only [track] is known)");
             m_entries.emplace_back();
             return;
         }
@@ -74,7 +75,8 @@ private:
 
     int whole_number(std::string_view name, std::string_view text) const {
         const double n = number(name, text);
-        if (n != std::floor(n) || n > 1e9) fail(std::string(name) + " must be a whole number of 0 or more, not '" + std::string(text) + "'");
+        if (n != std::floor(n) || n > 1e9)
+            fail(std::string(name) + " must be a whole number of 0 or more, not '" + std::string(text) + "'");
         return static_cast<int>(n);
     }
 
@@ -96,7 +98,8 @@ private:
         } else if (name == "stereo_mode") {
             const std::string mode = lower_ascii(value);
             if (mode != "stereo" && mode != "joint stereo" && mode != "dual channel" && mode != "mono")
-                fail("stereo_mode must be stereo, joint stereo, dual channel or mono, not '" + std::string(value) + "'");
+                fail("stereo_mode must be stereo, joint stereo, dual channel or mono, not '" + std::string(value) +
+                     "'");
             track.technical.mp3_stereo_mode = mode;
         } else if (name == "stream") {
             entry.stream_titles.push_back(stream_entry(entry, value));
@@ -107,7 +110,8 @@ private:
 
     stream_title stream_entry(const playlist_entry& entry, std::string_view value) const {
         const std::size_t space = value.find_first_of(" \t");
-        if (space == std::string_view::npos) fail("stream needs a time in seconds and a title, not '" + std::string(value) + "'");
+        if (space == std::string_view::npos)
+            fail("stream needs a time in seconds and a title, not '" + std::string(value) + "'");
         stream_title change{number("the stream time", value.substr(0, space)), std::string(trim(value.substr(space)))};
         if (!entry.stream_titles.empty() && change.at_seconds < entry.stream_titles.back().at_seconds)
             fail("stream times must not decrease: " + std::string(value.substr(0, space)) +

@@ -12,11 +12,42 @@ namespace velvox_host {
 namespace {
 
 enum class function_id {
-    if_, if2, if3, ifequal, ifgreater,
-    upper, lower, caps, left, right, pad, pad_right, num, len, trim, replace, abbr, substr, repeat,
-    insert, strchr, strstr,
-    and_, or_, not_, xor_, greater, strcmp, stricmp,
-    add, sub, mul, div, mod, max, min,
+    if_,
+    if2,
+    if3,
+    ifequal,
+    ifgreater,
+    upper,
+    lower,
+    caps,
+    left,
+    right,
+    pad,
+    pad_right,
+    num,
+    len,
+    trim,
+    replace,
+    abbr,
+    substr,
+    repeat,
+    insert,
+    strchr,
+    strstr,
+    and_,
+    or_,
+    not_,
+    xor_,
+    greater,
+    strcmp,
+    stricmp,
+    add,
+    sub,
+    mul,
+    div,
+    mod,
+    max,
+    min,
 };
 
 constexpr int unlimited = std::numeric_limits<int>::max();
@@ -28,24 +59,42 @@ struct function_info {
 };
 
 constexpr function_info functions[] = {
-    {"if", function_id::if_, 2, 3},         {"if2", function_id::if2, 2, 2},
-    {"if3", function_id::if3, 2, unlimited}, {"ifequal", function_id::ifequal, 4, 4},
-    {"ifgreater", function_id::ifgreater, 4, 4}, {"upper", function_id::upper, 1, 1},
-    {"lower", function_id::lower, 1, 1},     {"caps", function_id::caps, 1, 1},
-    {"left", function_id::left, 2, 2},       {"cut", function_id::left, 2, 2},
-    {"right", function_id::right, 2, 2},     {"pad", function_id::pad, 2, 3},
-    {"pad_right", function_id::pad_right, 2, 3}, {"num", function_id::num, 2, 2},
-    {"len", function_id::len, 1, 1},         {"trim", function_id::trim, 1, 1},
-    {"replace", function_id::replace, 3, unlimited}, {"abbr", function_id::abbr, 1, 2},
-    {"substr", function_id::substr, 3, 3},   {"repeat", function_id::repeat, 2, 2},
-    {"insert", function_id::insert, 3, 3},   {"strchr", function_id::strchr, 2, 2},
-    {"strstr", function_id::strstr, 2, 2},   {"and", function_id::and_, 1, unlimited},
-    {"or", function_id::or_, 1, unlimited},  {"not", function_id::not_, 1, 1},
-    {"xor", function_id::xor_, 1, unlimited}, {"greater", function_id::greater, 2, 2},
-    {"strcmp", function_id::strcmp, 2, 2},   {"stricmp", function_id::stricmp, 2, 2},
-    {"add", function_id::add, 2, unlimited}, {"sub", function_id::sub, 2, unlimited},
-    {"mul", function_id::mul, 2, unlimited}, {"div", function_id::div, 2, unlimited},
-    {"mod", function_id::mod, 2, unlimited}, {"max", function_id::max, 2, unlimited},
+    {"if", function_id::if_, 2, 3},
+    {"if2", function_id::if2, 2, 2},
+    {"if3", function_id::if3, 2, unlimited},
+    {"ifequal", function_id::ifequal, 4, 4},
+    {"ifgreater", function_id::ifgreater, 4, 4},
+    {"upper", function_id::upper, 1, 1},
+    {"lower", function_id::lower, 1, 1},
+    {"caps", function_id::caps, 1, 1},
+    {"left", function_id::left, 2, 2},
+    {"cut", function_id::left, 2, 2},
+    {"right", function_id::right, 2, 2},
+    {"pad", function_id::pad, 2, 3},
+    {"pad_right", function_id::pad_right, 2, 3},
+    {"num", function_id::num, 2, 2},
+    {"len", function_id::len, 1, 1},
+    {"trim", function_id::trim, 1, 1},
+    {"replace", function_id::replace, 3, unlimited},
+    {"abbr", function_id::abbr, 1, 2},
+    {"substr", function_id::substr, 3, 3},
+    {"repeat", function_id::repeat, 2, 2},
+    {"insert", function_id::insert, 3, 3},
+    {"strchr", function_id::strchr, 2, 2},
+    {"strstr", function_id::strstr, 2, 2},
+    {"and", function_id::and_, 1, unlimited},
+    {"or", function_id::or_, 1, unlimited},
+    {"not", function_id::not_, 1, 1},
+    {"xor", function_id::xor_, 1, unlimited},
+    {"greater", function_id::greater, 2, 2},
+    {"strcmp", function_id::strcmp, 2, 2},
+    {"stricmp", function_id::stricmp, 2, 2},
+    {"add", function_id::add, 2, unlimited},
+    {"sub", function_id::sub, 2, unlimited},
+    {"mul", function_id::mul, 2, unlimited},
+    {"div", function_id::div, 2, unlimited},
+    {"mod", function_id::mod, 2, unlimited},
+    {"max", function_id::max, 2, unlimited},
     {"min", function_id::min, 2, unlimited},
 };
 
@@ -83,19 +132,17 @@ class parser {
 public:
     explicit parser(std::string_view text) : m_text(text) {}
 
-    sequence parse_template() {
-        sequence result = parse_sequence(context::top);
-        return result;
-    }
+    sequence parse_template() { return parse_sequence(context::top); }
 
 private:
     enum class context { top, section, argument };
 
-    [[noreturn]] void fail(const std::string& fault, std::size_t position) { throw title_format_error(fault, position); }
+    [[noreturn]] void fail(const std::string& fault, std::size_t position) {
+        throw title_format_error(fault, position);
+    }
 
     void enter(std::size_t position) {
-        if (++m_depth > max_nesting)
-            fail("nesting deeper than " + std::to_string(max_nesting) + " levels", position);
+        if (++m_depth > max_nesting) fail("nesting deeper than " + std::to_string(max_nesting) + " levels", position);
     }
 
     static void append_text(sequence& out, std::string_view text) {
@@ -119,14 +166,24 @@ private:
             }
             if (c == ',' && where == context::argument) return out;
             switch (c) {
-                case '%': out.push_back(parse_field()); break;
-                case '\'': append_text(out, parse_quote()); break;
-                case '[': out.push_back(parse_section()); break;
-                case '$': out.push_back(parse_call()); break;
-                case '(': fail("'(' outside a function call (quote it as '(')", m_pos);
+                case '%':
+                    out.push_back(parse_field());
+                    break;
+                case '\'':
+                    append_text(out, parse_quote());
+                    break;
+                case '[':
+                    out.push_back(parse_section());
+                    break;
+                case '$':
+                    out.push_back(parse_call());
+                    break;
+                case '(':
+                    fail("'(' outside a function call (quote it as '(')", m_pos);
                 default: {
                     const std::size_t start = m_pos;
-                    while (m_pos < m_text.size() && std::string_view("%'[]$(),").find(m_text[m_pos]) == std::string_view::npos)
+                    while (m_pos < m_text.size() &&
+                           std::string_view("%'[]$(),").find(m_text[m_pos]) == std::string_view::npos)
                         ++m_pos;
                     if (m_pos == start) ++m_pos;  // a ',' outside arguments is plain text
                     append_text(out, m_text.substr(start, m_pos - start));
@@ -247,20 +304,25 @@ std::int64_t saturated(checked_operation&& operation, bool positive_overflow) {
 
 std::int64_t arithmetic(function_id id, std::int64_t a, std::int64_t b) {
     switch (id) {
-        case function_id::add: return saturated([&](std::int64_t& r) { return __builtin_add_overflow(a, b, &r); }, b > 0);
-        case function_id::sub: return saturated([&](std::int64_t& r) { return __builtin_sub_overflow(a, b, &r); }, b < 0);
+        case function_id::add:
+            return saturated([&](std::int64_t& r) { return __builtin_add_overflow(a, b, &r); }, b > 0);
+        case function_id::sub:
+            return saturated([&](std::int64_t& r) { return __builtin_sub_overflow(a, b, &r); }, b < 0);
         case function_id::mul:
             return saturated([&](std::int64_t& r) { return __builtin_mul_overflow(a, b, &r); }, (a < 0) == (b < 0));
         case function_id::div:
             if (b == 0) return a;
-            if (b == -1) return saturated([&](std::int64_t& r) { return __builtin_sub_overflow(std::int64_t{0}, a, &r); }, true);
+            if (b == -1)
+                return saturated([&](std::int64_t& r) { return __builtin_sub_overflow(std::int64_t{0}, a, &r); }, true);
             return a / b;
         case function_id::mod:
             if (b == 0) return a;
             if (b == -1) return 0;
             return a % b;
-        case function_id::max: return std::max(a, b);
-        default: return std::min(a, b);
+        case function_id::max:
+            return std::max(a, b);
+        default:
+            return std::min(a, b);
     }
 }
 
@@ -346,7 +408,8 @@ public:
 private:
     value run(const node& piece) {
         switch (piece.kind) {
-            case node_kind::text: return {piece.text, false};
+            case node_kind::text:
+                return {piece.text, false};
             case node_kind::field: {
                 value out;
                 if (m_source.lookup(piece.text, out.text)) {
@@ -362,7 +425,8 @@ private:
                 if (!content.truth) content.text.clear();
                 return content;
             }
-            case node_kind::call: break;
+            case node_kind::call:
+                break;
         }
         return call(piece.function->id, piece.parts);
     }
@@ -385,8 +449,10 @@ private:
                     if (candidate.truth) return candidate;
                 }
                 return run(args.back());
-            case function_id::ifequal: return run(number(args[0]) == number(args[1]) ? args[2] : args[3]);
-            case function_id::ifgreater: return run(number(args[0]) > number(args[1]) ? args[2] : args[3]);
+            case function_id::ifequal:
+                return run(number(args[0]) == number(args[1]) ? args[2] : args[3]);
+            case function_id::ifgreater:
+                return run(number(args[0]) > number(args[1]) ? args[2] : args[3]);
             case function_id::and_:
                 for (const sequence& a : args)
                     if (!run(a).truth) return predicate(false);
@@ -400,12 +466,16 @@ private:
                 for (const sequence& a : args) answer = answer != run(a).truth;
                 return predicate(answer);
             }
-            case function_id::not_: return predicate(!run(args[0]).truth);
-            case function_id::greater: return predicate(number(args[0]) > number(args[1]));
-            case function_id::strcmp: return predicate(run(args[0]).text == run(args[1]).text);
+            case function_id::not_:
+                return predicate(!run(args[0]).truth);
+            case function_id::greater:
+                return predicate(number(args[0]) > number(args[1]));
+            case function_id::strcmp:
+                return predicate(run(args[0]).text == run(args[1]).text);
             case function_id::stricmp:
                 return predicate(utf8::lower(run(args[0]).text) == utf8::lower(run(args[1]).text));
-            default: break;
+            default:
+                break;
         }
         value subject = run(args[0]);
         subject.text = compute(id, subject.text, args);
@@ -417,10 +487,14 @@ private:
         auto text_of = [&](std::size_t i) { return run(args[i]).text; };
         auto count_of = [&](std::size_t i) { return clamp_count(number(args[i])); };
         switch (id) {
-            case function_id::upper: return utf8::upper(s);
-            case function_id::lower: return utf8::lower(s);
-            case function_id::caps: return utf8::capitalise_words(s);
-            case function_id::left: return s.substr(0, utf8::offset_of(s, count_of(1)));
+            case function_id::upper:
+                return utf8::upper(s);
+            case function_id::lower:
+                return utf8::lower(s);
+            case function_id::caps:
+                return utf8::capitalise_words(s);
+            case function_id::left:
+                return s.substr(0, utf8::offset_of(s, count_of(1)));
             case function_id::right: {
                 const std::size_t length = utf8::count(s), keep = std::min(length, count_of(1));
                 return s.substr(utf8::offset_of(s, length - keep));
@@ -433,8 +507,10 @@ private:
                 const std::string digits = n < 0 ? std::to_string(n).substr(1) : std::to_string(n);
                 return padded(digits, number(args[1]) - (n < 0 ? 1 : 0), "0", true).insert(0, n < 0 ? "-" : "");
             }
-            case function_id::len: return std::to_string(utf8::count(s));
-            case function_id::trim: return trimmed(s);
+            case function_id::len:
+                return std::to_string(utf8::count(s));
+            case function_id::trim:
+                return trimmed(s);
             case function_id::replace: {
                 std::string out = s;
                 for (std::size_t i = 1; i + 1 < args.size(); i += 2) out = replaced(out, text_of(i), text_of(i + 1));
@@ -466,8 +542,10 @@ private:
                 const std::string needle = text_of(1);
                 return std::to_string(needle.empty() ? 0 : character_position(s, first_character(needle)));
             }
-            case function_id::strstr: return std::to_string(character_position(s, text_of(1)));
-            default: break;
+            case function_id::strstr:
+                return std::to_string(character_position(s, text_of(1)));
+            default:
+                break;
         }
         std::int64_t result = to_number(s);
         for (std::size_t i = 1; i < args.size(); ++i) result = arithmetic(id, result, number(args[i]));
@@ -488,7 +566,8 @@ title_format_error::title_format_error(const std::string& fault, std::size_t pos
 
 title_format_program compile_title_format(std::string_view text) {
     parser p(text);
-    return title_format_program(std::make_shared<const title_format_program::body>(title_format_program::body{p.parse_template()}));
+    return title_format_program(
+        std::make_shared<const title_format_program::body>(title_format_program::body{p.parse_template()}));
 }
 
 std::string evaluate_title_format(const title_format_program& program, const field_source& source) {

@@ -18,19 +18,26 @@ namespace {
 
 std::string stereo_mode(TagLib::MPEG::Header::ChannelMode mode) {
     switch (mode) {
-        case TagLib::MPEG::Header::Stereo: return "stereo";
-        case TagLib::MPEG::Header::JointStereo: return "joint stereo";
-        case TagLib::MPEG::Header::DualChannel: return "dual channel";
-        case TagLib::MPEG::Header::SingleChannel: return "mono";
+        case TagLib::MPEG::Header::Stereo:
+            return "stereo";
+        case TagLib::MPEG::Header::JointStereo:
+            return "joint stereo";
+        case TagLib::MPEG::Header::DualChannel:
+            return "dual channel";
+        case TagLib::MPEG::Header::SingleChannel:
+            return "mono";
     }
     return {};
 }
 
 std::string mp4_codec(TagLib::MP4::Properties::Codec codec) {
     switch (codec) {
-        case TagLib::MP4::Properties::AAC: return "AAC";
-        case TagLib::MP4::Properties::ALAC: return "ALAC";
-        case TagLib::MP4::Properties::Unknown: break;
+        case TagLib::MP4::Properties::AAC:
+            return "AAC";
+        case TagLib::MP4::Properties::ALAC:
+            return "ALAC";
+        case TagLib::MP4::Properties::Unknown:
+            break;
     }
     return "MP4";
 }
@@ -56,9 +63,11 @@ track_record read_track_file(const std::string& path) {
     const std::filesystem::path file_path(std::u8string(path.begin(), path.end()));
     std::error_code error;
     if (!std::filesystem::is_regular_file(file_path, error))
-        throw track_file_error(path + ": " + (std::filesystem::exists(file_path, error) ? "not a regular file" : "no such file"));
+        throw track_file_error(path + ": " +
+                               (std::filesystem::exists(file_path, error) ? "not a regular file" : "no such file"));
     TagLib::FileRef file(file_path.c_str(), true, TagLib::AudioProperties::Accurate);
-    if (file.isNull()) throw track_file_error(path + ": not an audio file that can be read (unknown or damaged format)");
+    if (file.isNull())
+        throw track_file_error(path + ": not an audio file that can be read (unknown or damaged format)");
     const TagLib::AudioProperties* properties = file.audioProperties();
     if (!properties || properties->sampleRate() <= 0)
         throw track_file_error(path + ": no audio stream found (not an audio file, or a damaged one)");

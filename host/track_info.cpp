@@ -11,7 +11,8 @@ namespace {
 
 bool same_name(std::string_view a, std::string_view b) {
     auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 std::string without_extension(std::string_view file_name) {
@@ -48,7 +49,8 @@ std::vector<std::string> tag_map::values(std::string_view name) const {
 }
 
 bool tag_map::contains(std::string_view name) const {
-    return std::any_of(m_entries.begin(), m_entries.end(), [&](const auto& entry) { return same_name(entry.first, name); });
+    return std::any_of(m_entries.begin(), m_entries.end(),
+                       [&](const auto& entry) { return same_name(entry.first, name); });
 }
 
 std::string file_name_of(std::string_view path) {
@@ -58,7 +60,8 @@ std::string file_name_of(std::string_view path) {
 
 std::string minutes_seconds(double seconds) {
     // Truncation toward zero, kept within 32 bits so that absurd lengths cannot overflow.
-    const double bounded = std::clamp(std::trunc(seconds), 0.0, static_cast<double>(std::numeric_limits<std::int32_t>::max()));
+    const double bounded =
+        std::clamp(std::trunc(seconds), 0.0, static_cast<double>(std::numeric_limits<std::int32_t>::max()));
     const auto n = static_cast<std::int32_t>(std::isnan(bounded) ? 0.0 : bounded);
     const std::int32_t s = n % 60;
     return std::to_string((n - s) / 60) + (s < 10 ? ":0" : ":") + std::to_string(s);
@@ -80,7 +83,8 @@ bool track_fields::lookup(std::string_view name, std::string& value) const {
     const bool has_length = m_track.length_seconds > 0;
     if (name == "length") return has_length && known_text(minutes_seconds(m_track.length_seconds), value);
     if (name == "length_seconds")
-        return has_length && known_text(std::to_string(static_cast<long long>(std::min(m_track.length_seconds, 1e15))), value);
+        return has_length &&
+               known_text(std::to_string(static_cast<long long>(std::min(m_track.length_seconds, 1e15))), value);
     const std::string_view technical_name = name.starts_with("__") ? name.substr(2) : name;
     if (technical_field(technical_name, value)) return true;
     const std::vector<std::string> values = m_track.tags.values(name);

@@ -27,11 +27,11 @@ private:
 };
 
 struct technical_info {
-    std::string codec;             // "MP3", "FLAC", "Vorbis", "AAC", ...; empty when not known
-    int bitrate_kbps = 0;          // 0 when not known
-    int sample_rate = 0;           // Hz, 0 when not known
-    int channels = 0;              // 0 when not known
-    std::string mp3_stereo_mode;   // "stereo", "joint stereo", "dual channel", "mono"; MPEG audio only
+    std::string codec;            // "MP3", "FLAC", "Vorbis", "AAC", ...; empty when not known
+    int bitrate_kbps = 0;         // 0 when not known
+    int sample_rate = 0;          // Hz, 0 when not known
+    int channels = 0;             // 0 when not known
+    std::string mp3_stereo_mode;  // "stereo", "joint stereo", "dual channel", "mono"; MPEG audio only
 };
 
 struct track_record {

@@ -27,9 +27,15 @@ private:
     std::map<std::string, std::string> m_fields;
 };
 
-const map_source song{{"title", "Blue Monday"},  {"artist", "New Order"}, {"album", "Power, Corruption & Lies"},
-                      {"date", "1983"},          {"tracknumber", "7"},    {"__mp3_stereo_mode", "joint stereo"},
-                      {"empty", ""},             {"greek", "αβγ"},        {"padded", "  x y  "}};
+const map_source song{{"title", "Blue Monday"},
+                      {"artist", "New Order"},
+                      {"album", "Power, Corruption & Lies"},
+                      {"date", "1983"},
+                      {"tracknumber", "7"},
+                      {"__mp3_stereo_mode", "joint stereo"},
+                      {"empty", ""},
+                      {"greek", "αβγ"},
+                      {"padded", "  x y  "}};
 
 std::string format(std::string_view text, const velvox_host::field_source& source = song) {
     return evaluate_title_format(compile_title_format(text), source);
@@ -264,7 +270,7 @@ TEST(TitleFormat, InvalidUtf8IsCarriedThroughAsSingleCharacters) {
     EXPECT_EQ(format("$upper(%broken%)", source), "A\xff\xc3(B\xe2\x82");
     EXPECT_EQ(format("$right(%broken%,2)", source), "\xe2\x82");
     EXPECT_EQ(format("$left(\xc0\xaf,1)"), "\xc0");  // an overlong form is two invalid bytes
-    EXPECT_EQ(format("$len(\xed\xa0\x80)"), "3");     // an encoded surrogate is not a character
+    EXPECT_EQ(format("$len(\xed\xa0\x80)"), "3");    // an encoded surrogate is not a character
 }
 
 }  // namespace

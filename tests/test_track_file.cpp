@@ -1,7 +1,6 @@
 // Reading tracks from audio files with TagLib. The files are built here: a few frames of valid
 // audio in each format, tagged through TagLib, then read back through the host's reader.
 #include <gtest/gtest.h>
-
 #include <taglib/fileref.h>
 #include <taglib/tpropertymap.h>
 
@@ -48,7 +47,8 @@ std::uint16_t crc16(const std::string& data) {
     std::uint16_t crc = 0;
     for (unsigned char byte : data) {
         crc ^= static_cast<std::uint16_t>(byte << 8);
-        for (int bit = 0; bit < 8; ++bit) crc = static_cast<std::uint16_t>(crc & 0x8000 ? (crc << 1) ^ 0x8005 : crc << 1);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = static_cast<std::uint16_t>(crc & 0x8000 ? (crc << 1) ^ 0x8005 : crc << 1);
     }
     return crc;
 }
@@ -64,12 +64,14 @@ std::string flac_stream(int frames) {
     put_be(out, block, 2);
     put_be(out, 0, 3);
     put_be(out, 0, 3);
-    put_be(out, (std::uint64_t{44100} << 44) | (std::uint64_t{0} << 41) | (std::uint64_t{15} << 36) |
-                    static_cast<std::uint64_t>(block) * frames, 8);
+    put_be(out,
+           (std::uint64_t{44100} << 44) | (std::uint64_t{0} << 41) | (std::uint64_t{15} << 36) |
+               static_cast<std::uint64_t>(block) * frames,
+           8);
     out.append(16, '\0');  // no MD5 signature
     for (int i = 0; i < frames; ++i) {
         std::string frame = "\xFF\xF8\x79\x08";  // fixed blocking; 16-bit block size follows; 44.1 kHz; mono, 16 bit
-        frame += static_cast<char>(i);            // frame number, UTF-8 coded (below 128)
+        frame += static_cast<char>(i);           // frame number, UTF-8 coded (below 128)
         put_be(frame, block - 1, 2);
         frame += static_cast<char>(crc8(frame));
         frame += std::string("\x00\x00\x00", 3);  // CONSTANT subframe, sample value 0
@@ -88,7 +90,8 @@ std::uint32_t ogg_crc(const std::string& data) {
     return crc;
 }
 
-std::string ogg_page(int flags, std::uint64_t granule, std::uint32_t sequence, const std::vector<std::string>& packets) {
+std::string ogg_page(int flags, std::uint64_t granule, std::uint32_t sequence,
+                     const std::vector<std::string>& packets) {
     std::string lacing, body;
     for (const std::string& packet : packets) {
         lacing.append(packet.size() / 255, '\xFF');
@@ -129,7 +132,8 @@ std::string vorbis_stream() {
     comment += '\x01';
     const std::string setup = std::string("\x05vorbis", 7) + std::string(1, '\x01');
     std::string out = ogg_page(0x02, 0, 0, {id}) + ogg_page(0, 0, 1, {comment, setup});
-    for (std::uint32_t i = 1; i <= 4; ++i) out += ogg_page(i == 4 ? 0x04 : 0, 22050 * i, i + 1, {std::string(40, '\0')});
+    for (std::uint32_t i = 1; i <= 4; ++i)
+        out += ogg_page(i == 4 ? 0x04 : 0, 22050 * i, i + 1, {std::string(40, '\0')});
     return out;
 }
 
@@ -175,7 +179,8 @@ std::string mp4_file() {
     mdhd += zeros(2);
     const std::string hdlr = zeros(8) + "soun" + zeros(12) + std::string("SoundHandler", 13);
     const std::string smhd = zeros(8);
-    const std::string dinf = atom("dinf", atom("dref", zeros(4) + std::string("\0\0\0\1", 4) + atom("url ", std::string("\0\0\0\1", 4))));
+    const std::string dinf =
+        atom("dinf", atom("dref", zeros(4) + std::string("\0\0\0\1", 4) + atom("url ", std::string("\0\0\0\1", 4))));
 
     std::string decoder_config = "\x40\x15" + zeros(3);
     put_be(decoder_config, 128000, 4);
@@ -199,7 +204,8 @@ std::string mp4_file() {
     const std::string stbl =
         atom("stbl", stsd + atom("stts", stts) + atom("stsc", stsc) + atom("stsz", stsz) + atom("stco", stco));
     const std::string minf = atom("minf", atom("smhd", smhd) + dinf + stbl);
-    const std::string trak = atom("trak", atom("tkhd", tkhd) + atom("mdia", atom("mdhd", mdhd) + atom("hdlr", hdlr) + minf));
+    const std::string trak =
+        atom("trak", atom("tkhd", tkhd) + atom("mdia", atom("mdhd", mdhd) + atom("hdlr", hdlr) + minf));
     return ftyp + mdat + atom("moov", atom("mvhd", mvhd) + trak);
 }
 
@@ -226,7 +232,9 @@ protected:
         EXPECT_FALSE(file.isNull()) << path;
         if (file.isNull()) return path;
         TagLib::PropertyMap tags;
-        auto put = [&](const char* key, const char* value) { tags[key] = TagLib::StringList(TagLib::String(value, TagLib::String::UTF8)); };
+        auto put = [&](const char* key, const char* value) {
+            tags[key] = TagLib::StringList(TagLib::String(value, TagLib::String::UTF8));
+        };
         put("TITLE", "Über ΑΒΓ");
         put("ARTIST", "New Order");
         put("ALBUM", "Low-Life");
@@ -240,7 +248,8 @@ protected:
 
     static void expect_tags(const track_record& track) {
         const track_fields fields(track);
-        EXPECT_EQ(evaluate_title_format(compile_title_format("%title%|%artist%|%album% '('%date%')'|%tracknumber%|%mood%"), fields),
+        EXPECT_EQ(evaluate_title_format(
+                      compile_title_format("%title%|%artist%|%album% '('%date%')'|%tracknumber%|%mood%"), fields),
                   "Über ΑΒΓ|New Order|Low-Life (1985)|7|calm");
     }
 
@@ -267,14 +276,16 @@ TEST_F(TrackFile, Mp3WithId3v2TagsLengthAndJointStereo) {
     EXPECT_EQ(track.technical.bitrate_kbps, 128);
     EXPECT_EQ(track.technical.sample_rate, 44100);
     EXPECT_EQ(track.technical.channels, 2);
-    EXPECT_EQ(evaluate_title_format(compile_title_format("%filename% %length% %__mp3_stereo_mode%"), track_fields(track)),
-              "07 Love Vigilantes 0:09 joint stereo");
+    EXPECT_EQ(
+        evaluate_title_format(compile_title_format("%filename% %length% %__mp3_stereo_mode%"), track_fields(track)),
+        "07 Love Vigilantes 0:09 joint stereo");
 }
 
 TEST_F(TrackFile, Mp3StereoModeComesFromTheStream) {
     const char* modes[] = {"stereo", "joint stereo", "dual channel", "mono"};
     for (int mode = 0; mode < 4; ++mode) {
-        const track_record track = read_track_file(write("mode" + std::to_string(mode) + ".mp3", mpeg_stream(40, mode)));
+        const track_record track =
+            read_track_file(write("mode" + std::to_string(mode) + ".mp3", mpeg_stream(40, mode)));
         EXPECT_EQ(track.technical.mp3_stereo_mode, modes[mode]);
         EXPECT_EQ(track.technical.channels, mode == 3 ? 1 : 2) << modes[mode];
     }
@@ -288,7 +299,8 @@ TEST_F(TrackFile, FlacWithVorbisComments) {
     EXPECT_EQ(track.technical.sample_rate, 44100);
     EXPECT_EQ(track.technical.channels, 1);
     EXPECT_EQ(track.technical.mp3_stereo_mode, "");
-    EXPECT_EQ(evaluate_title_format(compile_title_format("%length%[ %__mp3_stereo_mode%]"), track_fields(track)), "0:02");
+    EXPECT_EQ(evaluate_title_format(compile_title_format("%length%[ %__mp3_stereo_mode%]"), track_fields(track)),
+              "0:02");
 }
 
 TEST_F(TrackFile, OggVorbisWithComments) {

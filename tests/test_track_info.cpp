@@ -145,13 +145,16 @@ TEST(Playlist, FaultsNameTheFileAndLine) {
     EXPECT_EQ(parse_failure("[track]\n\n[album]\n"), "bad.txt:3: unknown section [album] (only [track] is known)");
     EXPECT_EQ(parse_failure("[track]\njust words\n"), "bad.txt:2: expected 'name = value', found 'just words'");
     EXPECT_EQ(parse_failure("[track]\n = x\n"), "bad.txt:2: a line without a name before '='");
-    EXPECT_EQ(parse_failure("[track]\r\nlength = long\r\n"), "bad.txt:2: length must be a number of 0 or more, not 'long'");
+    EXPECT_EQ(parse_failure("[track]\r\nlength = long\r\n"),
+              "bad.txt:2: length must be a number of 0 or more, not 'long'");
     EXPECT_EQ(parse_failure("[track]\nlength = -1\n"), "bad.txt:2: length must be a number of 0 or more, not '-1'");
     EXPECT_EQ(parse_failure("[track]\nlength = inf\n"), "bad.txt:2: length must be a number of 0 or more, not 'inf'");
-    EXPECT_EQ(parse_failure("[track]\nbitrate = 12.5\n"), "bad.txt:2: bitrate must be a whole number of 0 or more, not '12.5'");
+    EXPECT_EQ(parse_failure("[track]\nbitrate = 12.5\n"),
+              "bad.txt:2: bitrate must be a whole number of 0 or more, not '12.5'");
     EXPECT_EQ(parse_failure("[track]\nstereo_mode = quad\n"),
               "bad.txt:2: stereo_mode must be stereo, joint stereo, dual channel or mono, not 'quad'");
-    EXPECT_EQ(parse_failure("[track]\nstream = 12\n"), "bad.txt:2: stream needs a time in seconds and a title, not '12'");
+    EXPECT_EQ(parse_failure("[track]\nstream = 12\n"),
+              "bad.txt:2: stream needs a time in seconds and a title, not '12'");
     EXPECT_EQ(parse_failure("[track]\nstream = soon Hello\n"),
               "bad.txt:2: the stream time must be a number of 0 or more, not 'soon'");
     EXPECT_EQ(parse_failure("[track]\nstream = 10 a\nstream = 5 b\n"),
