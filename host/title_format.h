@@ -20,6 +20,20 @@
 //     their answer as truth;
 //   - every other function gives its computed text with the truth of its first argument.
 //
+// Functions (n, m: numbers; positions and counts are in characters, 1-based):
+//   $if(c,then[,else])  $if2(a,else)  $if3(a1,a2,...,else): first true ai, else the last argument
+//   $ifequal(a,b,then,else)  $ifgreater(a,b,then,else): compare a and b as numbers
+//   $upper(s) $lower(s) $caps(s): first letter of each word upper case, the rest lower case
+//   $left(s,n) $cut(s,n) $right(s,n) $substr(s,from,to) $insert(s,text,n): text after n characters
+//   $pad(s,n[,c]): s filled up to n characters with c (default space) on the right;
+//   $pad_right(s,n[,c]): the same on the left; $num(n,len): n with leading zeros to len digits
+//   $len(s) $trim(s): without leading and trailing spaces and tabs; $repeat(s,n)
+//   $replace(s,a,b[,a2,b2...]): every a by b, then every a2 by b2, ...
+//   $abbr(s[,n]): the first letter or digit of each word (only when s is longer than n)
+//   $strchr(s,c) $strstr(s,t): position of the first c or t in s, 0 when there is none
+//   $and(...) $or(...) $xor(...) $not(a) $greater(a,b) $strcmp(a,b) $stricmp(a,b): predicates
+//   $add $sub $mul $div $mod $max $min (two or more arguments, applied left to right)
+//
 // Numbers: an argument's text read as a decimal integer (leading spaces and a sign allowed, anything
 // after the digits ignored, no digits = 0), saturated to 64 bits. Arithmetic saturates too; division
 // or remainder by zero leaves the left operand unchanged.

@@ -10,6 +10,7 @@
 #include <taglib/vorbisfile.h>
 
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace velvox_host {
@@ -65,6 +66,7 @@ track_record read_track_file(const std::string& path) {
     if (!std::filesystem::is_regular_file(file_path, error))
         throw track_file_error(path + ": " +
                                (std::filesystem::exists(file_path, error) ? "not a regular file" : "no such file"));
+    if (!std::ifstream(file_path, std::ios::binary)) throw track_file_error(path + ": cannot be opened for reading");
     TagLib::FileRef file(file_path.c_str(), true, TagLib::AudioProperties::Accurate);
     if (file.isNull())
         throw track_file_error(path + ": not an audio file that can be read (unknown or damaged format)");

@@ -265,6 +265,14 @@ protected:
     std::filesystem::path m_directory;
 };
 
+// TagLib does not check these sums, so the fabricated streams are checked against the standard
+// check values of their CRCs (the sum over "123456789").
+TEST(FabricatedAudio, ChecksumsMatchTheirStandardCheckValues) {
+    EXPECT_EQ(crc8("123456789"), 0xF4);            // FLAC frame header: CRC-8, polynomial 0x07
+    EXPECT_EQ(crc16("123456789"), 0xFEE8);         // FLAC frame: CRC-16, polynomial 0x8005
+    EXPECT_EQ(ogg_crc("123456789"), 0x89A1897Fu);  // Ogg page: CRC-32, polynomial 0x04C11DB7, no final xor
+}
+
 TEST_F(TrackFile, Mp3WithId3v2TagsLengthAndJointStereo) {
     const std::string path = write_tagged("07 Love Vigilantes.mp3", mpeg_stream(383, 1));
     const track_record track = read_track_file(path);
