@@ -26,7 +26,8 @@
 //   $upper(s) $lower(s) $caps(s): first letter of each word upper case, the rest lower case
 //   $left(s,n) $cut(s,n) $right(s,n) $substr(s,from,to) $insert(s,text,n): text after n characters
 //   $pad(s,n[,c]): s filled up to n characters with c (default space) on the right;
-//   $pad_right(s,n[,c]): the same on the left; $num(n,len): n with leading zeros to len digits
+//   $pad_right(s,n[,c]): the same on the left
+//   $num(n,len): n with leading zeros to len characters, the sign included
 //   $len(s) $trim(s): without leading and trailing spaces and tabs; $repeat(s,n)
 //   $replace(s,a,b[,a2,b2...]): every a by b, then every a2 by b2, ...
 //   $abbr(s[,n]): the first letter or digit of each word (only when s is longer than n)
