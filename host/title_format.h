@@ -1,7 +1,8 @@
 // The host's title-format language: templates that turn a track's fields into one line of text.
 //
 // Syntax
-//   plain text        copied as it is; "," is plain text outside function arguments
+//   plain text        copied as it is; "," is plain text except where it separates the arguments
+//                     of a call (inside a section within an argument it is plain text again)
 //   %name%            the value of field `name` (names are case-insensitive); "?" when unknown
 //   'text'            literal text: %, $, [, ], (, ), and , lose their meaning inside; '' inside a
 //                     literal, and '' on its own, is one quote character

@@ -85,6 +85,7 @@ TEST(TitleFormat, OptionalSectionsVanishWithoutKnownFields) {
     EXPECT_EQ(format("[a[%comment%]b]"), "");
     EXPECT_EQ(format("[a[%comment%]b%date%]"), "ab1983");
     EXPECT_EQ(format("[a[%date%]b]"), "a1983b");
+    EXPECT_EQ(format("$if(%date%,[%date%, live],x)"), "1983, live");
 }
 
 TEST(TitleFormat, ConditionalsChooseByTruth) {
