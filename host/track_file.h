@@ -1,0 +1,23 @@
+// Reading a track record from an audio file with TagLib (native builds only; on Windows the host
+// takes its tracks from playlist descriptions).
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+#include "track_info.h"
+
+namespace velvox_host {
+
+// A file that is missing, unreadable or not audio. what() names the file.
+class track_file_error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads tags, length and technical information (MP3, FLAC, Ogg Vorbis, MP4 and whatever else
+// TagLib knows). Tag names come as TagLib gives them (TITLE, ARTIST, TRACKNUMBER, ...); the tag map
+// is case-insensitive.
+track_record read_track_file(const std::string& path);
+
+}  // namespace velvox_host
