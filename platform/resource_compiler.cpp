@@ -3,6 +3,7 @@
 // same script with windres; both give each resource the bytes Windows gives it.
 //
 //   keylume-rc SCRIPT.rc OUTPUT.cpp [DEPFILE]
+//   keylume-rc --res SCRIPT.rc OUTPUT.res   (the resources as a windres .res file, to compare)
 //
 // Understood: comments, #include of windows.h (ignored) or of a header of #defines, #define NAME
 // NUMBER, and the statements
@@ -11,6 +12,7 @@
 //       [, weight, italic, charset]]  BEGIN  CONTROL "text", id, "class", style, x, y, width,
 //       height [, exstyle]  ...  END
 // Styles are numbers or the usual names joined with | (NOT name removes one).
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -18,6 +20,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -403,19 +406,11 @@ private:
         return result;
     }
 
-    // The predefined control classes are stored as ordinals, others by name.
+    // Control classes are stored by name in upper case, as windres stores them.
     static void class_reference(resource_bytes& bytes, const std::string& name) {
-        static const std::map<std::string, uint16_t> ordinals = {{"BUTTON", 0x80},    {"EDIT", 0x81},
-                                                                 {"STATIC", 0x82},    {"LISTBOX", 0x83},
-                                                                 {"SCROLLBAR", 0x84}, {"COMBOBOX", 0x85}};
         std::string upper;
         for (char c : name) upper += static_cast<char>(toupper(static_cast<unsigned char>(c)));
-        if (auto found = ordinals.find(upper); found != ordinals.end()) {
-            bytes.word(0xFFFF);
-            bytes.word(found->second);
-        } else {
-            bytes.text(name);
-        }
+        bytes.text(upper);
     }
 
     std::string m_path, m_folder, m_file;
@@ -447,16 +442,55 @@ std::string generate_source(const std::vector<resource>& resources, const std::s
     return out.str();
 }
 
+// A .res file as windres writes it: an empty entry, then each resource in type and name order with
+// its header (sizes, ordinal type and name, memory flags, US English) and its data DWORD-aligned.
+std::string generate_res(std::vector<resource> resources) {
+    constexpr uint16_t MOVEABLE_PURE_DISCARDABLE = 0x1030, ENGLISH_US = 0x0409;
+    std::sort(resources.begin(), resources.end(),
+              [](const resource& a, const resource& b) { return std::tie(a.type, a.id) < std::tie(b.type, b.id); });
+    resource_bytes file;
+    auto entry = [&](uint32_t size, uint16_t type, uint16_t id, uint16_t flags, uint16_t language) {
+        file.dword(size);
+        file.dword(32);
+        file.word(0xFFFF);
+        file.word(type);
+        file.word(0xFFFF);
+        file.word(id);
+        file.dword(0);
+        file.word(flags);
+        file.word(language);
+        file.dword(0);
+        file.dword(0);
+    };
+    entry(0, 0, 0, 0, 0);
+    for (const resource& item : resources) {
+        entry(static_cast<uint32_t>(item.data.size()), static_cast<uint16_t>(item.type), static_cast<uint16_t>(item.id),
+              MOVEABLE_PURE_DISCARDABLE, ENGLISH_US);
+        file.append(item.data);
+        file.align_to_dword();
+    }
+    return {file.bytes().begin(), file.bytes().end()};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    bool res_mode = argc == 4 && std::string(argv[1]) == "--res";
     if (argc < 3 || argc > 4) {
-        std::fprintf(stderr, "usage: keylume-rc SCRIPT.rc OUTPUT.cpp [DEPFILE]\n");
+        std::fprintf(stderr, "usage: keylume-rc SCRIPT.rc OUTPUT.cpp [DEPFILE] | keylume-rc --res SCRIPT.rc OUTPUT.res\n");
         return 2;
+    }
+    if (res_mode) {
+        ++argv;
+        --argc;
     }
     try {
         std::vector<std::string> dependencies;
         std::vector<resource> resources = script_parser(argv[1], dependencies).parse();
+        if (res_mode) {
+            std::ofstream(argv[2], std::ios::binary) << generate_res(resources);
+            return 0;
+        }
         std::ofstream(argv[2]) << generate_source(resources, argv[1]);
         if (argc == 4) {
             std::ofstream depfile(argv[3]);

@@ -416,6 +416,14 @@ HWND WINAPI CreateDialogIndirectParamW(HINSTANCE, LPCDLGTEMPLATEW dialog_templat
     return handle_of(dialog);
 }
 
+HWND WINAPI CreateDialogParamW(HINSTANCE instance, LPCWSTR template_name, HWND parent, DLGPROC procedure,
+                              LPARAM parameter) {
+    HRSRC resource = FindResourceW(instance, template_name, RT_DIALOG);
+    if (!resource) return nullptr;
+    auto* dialog_template = static_cast<LPCDLGTEMPLATEW>(LockResource(LoadResource(instance, resource)));
+    return CreateDialogIndirectParamW(instance, dialog_template, parent, procedure, parameter);
+}
+
 HWND WINAPI GetDlgItem(HWND dialog, int id) {
     window_object* window = lookup(dialog);
     if (!window) return nullptr;

@@ -106,6 +106,8 @@ KEYLUME_PLATFORM_API BOOL WINAPI IsWindow(HWND window);
 KEYLUME_PLATFORM_API HWND WINAPI GetParent(HWND window);
 KEYLUME_PLATFORM_API HWND WINAPI CreateDialogIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW dialog_template,
                                                            HWND parent, DLGPROC procedure, LPARAM parameter);
+KEYLUME_PLATFORM_API HWND WINAPI CreateDialogParamW(HINSTANCE instance, LPCWSTR template_name, HWND parent,
+                                                   DLGPROC procedure, LPARAM parameter);
 KEYLUME_PLATFORM_API HWND WINAPI GetDlgItem(HWND dialog, int id);
 KEYLUME_PLATFORM_API int WINAPI GetDlgCtrlID(HWND window);
 KEYLUME_PLATFORM_API LRESULT WINAPI SendMessageW(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

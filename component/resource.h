@@ -1,0 +1,29 @@
+// Identifiers of the component's resources and of the preferences page's controls; shared by the
+// resource script and the code.
+#pragma once
+
+#define IDD_PREFERENCES 9
+#define IDB_LOGO 104
+
+#define IDC_SOFTKEY1_LINE1 1001
+#define IDC_SOFTKEY1_LINE2 1002
+#define IDC_SOFTKEY1_LINE3 1003
+#define IDC_PRIORITY_BOOST 1004
+#define IDC_PRIORITY_SECONDS 1015
+#define IDC_LEFT_POSITION 1016
+#define IDC_LEFT_LENGTH 1017
+#define IDC_LEFT_COUNTDOWN 1018
+#define IDC_LEFT_TIME_GROUP 1019
+#define IDC_RIGHT_POSITION 1020
+#define IDC_RIGHT_LENGTH 1021
+#define IDC_RIGHT_COUNTDOWN 1022
+#define IDC_RIGHT_TIME_GROUP 1023
+#define IDC_SOFTKEY3_LINE1 1040
+#define IDC_SOFTKEY3_LINE2 1041
+#define IDC_SOFTKEY3_LINE3 1042
+#define IDC_SOFTKEY2_LINE1 1052
+#define IDC_SOFTKEY2_LINE2 1053
+#define IDC_SOFTKEY2_LINE3 1054
+#define IDC_SOFTKEY4_LINE1 1055
+#define IDC_SOFTKEY4_LINE2 1056
+#define IDC_SOFTKEY4_LINE3 1057
