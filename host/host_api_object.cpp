@@ -2,11 +2,6 @@
 
 #include "counted_service.h"
 
-struct host_api_object::service_class_entry {
-    GUID class_guid;
-    std::vector<service_ptr> services;
-};
-
 host_api_object::service_class_entry* host_api_object::find_entry(const GUID& class_guid) {
     for (auto& entry : m_classes) {
         if (same_guid(entry->class_guid, class_guid)) return entry.get();

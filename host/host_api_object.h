@@ -12,7 +12,6 @@ public:
     host_api_object() = default;
     host_api_object(const host_api_object&) = delete;
     host_api_object& operator=(const host_api_object&) = delete;
-    ~host_api_object() = default;
 
     // Adds a service of the class; the host keeps one reference to it.
     void add_service(const GUID& class_guid, service_base* service);
@@ -25,7 +24,10 @@ public:
     size_t service_count(service_class_ref service_class) override;
 
 private:
-    struct service_class_entry;
+    struct service_class_entry {
+        GUID class_guid;
+        std::vector<service_ptr> services;
+    };
     service_class_entry* find_entry(const GUID& class_guid);
     static service_class_entry* entry_of(service_class_ref service_class);
 
