@@ -42,8 +42,8 @@ protected:
 };
 
 // Sizes are held in 32 bits on the host interface: a size that would not fit is an allocation
-// failure, on both targets.
-constexpr size_t max_buffer_size = 0xFFFFFFFFu;
+// failure, on both targets. A 32-bit process cannot hold an object beyond PTRDIFF_MAX either.
+constexpr size_t max_buffer_size = PTRDIFF_MAX < 0xFFFFFFFFu ? static_cast<size_t>(PTRDIFF_MAX) : 0xFFFFFFFFu;
 
 inline size_t checked_add(size_t a, size_t b) {
     if (a > max_buffer_size || b > max_buffer_size - a) throw std::bad_alloc();
