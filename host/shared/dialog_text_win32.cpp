@@ -5,7 +5,7 @@
 
 extern "C" {
 
-BOOL uSetDlgItemText(HWND window, UINT control_id, const char* text) {
+SHARED_EXPORT BOOL uSetDlgItemText(HWND window, UINT control_id, const char* text) {
     int units = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
     if (units <= 0) return FALSE;
     std::vector<WCHAR> wide(static_cast<size_t>(units));
@@ -13,7 +13,7 @@ BOOL uSetDlgItemText(HWND window, UINT control_id, const char* text) {
     return SetDlgItemTextW(window, static_cast<int>(control_id), wide.data());
 }
 
-BOOL uGetDlgItemText(HWND window, UINT control_id, pfc::string_base& out) {
+SHARED_EXPORT BOOL uGetDlgItemText(HWND window, UINT control_id, pfc::string_base& out) {
     HWND control = GetDlgItem(window, static_cast<int>(control_id));
     if (control == nullptr) return FALSE;
     int length = GetWindowTextLengthW(control);

@@ -30,17 +30,17 @@ call_path& current_path() {
 
 extern "C" {
 
-void shared_enter_call_path(const char* step) {
+SHARED_EXPORT void shared_enter_call_path(const char* step) {
     current_path().steps.emplace_back(step);
     current_path().update();
 }
 
-void shared_leave_call_path() {
+SHARED_EXPORT void shared_leave_call_path() {
     if (current_path().steps.empty()) return;
     current_path().steps.pop_back();
     current_path().update();
 }
 
-const char* uGetCallStackPath() { return current_path().text.c_str(); }
+SHARED_EXPORT const char* uGetCallStackPath() { return current_path().text.c_str(); }
 
 }  // extern "C"
