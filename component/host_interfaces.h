@@ -67,8 +67,7 @@ public:
     // While locked: stores the track's information record in info and returns whether it has one.
     virtual bool get_info_locked(const track_info*& info) = 0;
     // Formats the track with the template against the given information instead of its own.
-    virtual void format_title_from_info(const track_info& info, pfc::string_base& out,
-                                        compiled_template* script) = 0;
+    virtual void format_title_from_info(const track_info& info, pfc::string_base& out, compiled_template* script) = 0;
 
 protected:
     ~track_handle() = default;

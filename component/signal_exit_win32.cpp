@@ -24,8 +24,8 @@ void clear_runtime_abort_behaviour() {
     using set_abort_behavior_fn = unsigned int(__cdecl*)(unsigned int flags, unsigned int mask);
     HMODULE runtime = GetModuleHandleA("msvcrt.dll");
     if (runtime == nullptr) return;
-    auto set_abort_behavior =
-        reinterpret_cast<set_abort_behavior_fn>(reinterpret_cast<void*>(GetProcAddress(runtime, "_set_abort_behavior")));
+    auto set_abort_behavior = reinterpret_cast<set_abort_behavior_fn>(
+        reinterpret_cast<void*>(GetProcAddress(runtime, "_set_abort_behavior")));
     constexpr unsigned int write_abort_message = 0x1;
     constexpr unsigned int call_report_fault = 0x2;
     if (set_abort_behavior != nullptr) set_abort_behavior(0, write_abort_message | call_report_fault);

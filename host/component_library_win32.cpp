@@ -22,7 +22,8 @@ component_library::component_library(const std::string& path) {
     std::vector<WCHAR> wide(static_cast<size_t>(units));
     MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide.data(), units);
     HMODULE module = LoadLibraryW(wide.data());
-    if (module == nullptr) throw std::runtime_error("cannot load component '" + path + "': " + system_message(GetLastError()));
+    if (module == nullptr)
+        throw std::runtime_error("cannot load component '" + path + "': " + system_message(GetLastError()));
     FARPROC entry = GetProcAddress(module, "velvox_get_interface");
     if (entry == nullptr) {
         FreeLibrary(module);

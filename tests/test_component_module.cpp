@@ -110,8 +110,8 @@ TEST_F(component_module, startup_and_shutdown_hooks_are_offered) {
 TEST_F(component_module, stored_values_come_back_byte_for_byte) {
     std::vector<setting_row> rows = setting_rows();
     rows[0].default_payload = {1};
-    rows[1].default_payload = {99, 0, 0, 0};                   // outside 1..30: kept as stored
-    rows[2].default_payload = {7, 0, 0, 0};                    // not a time mode: kept as stored
+    rows[1].default_payload = {99, 0, 0, 0};  // outside 1..30: kept as stored
+    rows[2].default_payload = {7, 0, 0, 0};   // not a time mode: kept as stored
     rows[12].default_payload = text_payload("\xE2\x82\xAC %title% \xF0\x9F\x98\x80");
     rows[15].default_payload = text_payload(std::string(600, 'x'));
     load(settings_blob(rows));

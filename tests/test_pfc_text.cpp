@@ -50,7 +50,7 @@ TEST(utf8_decoder, invalid_sequences) {
     EXPECT_EQ(pfc::utf8_decode_char("\x80", cp), 0u);  // continuation byte first
     EXPECT_EQ(pfc::utf8_decode_char("\xFE", cp), 0u);
     EXPECT_EQ(pfc::utf8_decode_char("\xFF", cp), 0u);
-    EXPECT_EQ(pfc::utf8_decode_char("\xE2\x82", cp), 0u);       // ends at the terminator
+    EXPECT_EQ(pfc::utf8_decode_char("\xE2\x82", cp), 0u);         // ends at the terminator
     EXPECT_EQ(pfc::utf8_decode_char("\xE2\x82\xAC", cp, 2), 0u);  // longer than the bytes available
     EXPECT_EQ(pfc::utf8_decode_char("\xE2\x41\xAC", cp), 0u);     // second byte not 10xxxxxx
     EXPECT_EQ(pfc::utf8_decode_char("\xE0\x80\x80", cp), 0u);     // overlong three-byte zero
@@ -65,7 +65,7 @@ TEST(wide_from_utf8, converts_the_examples) {
                        "cd"),
               (std::vector<unsigned>{'a', 'b'}));
     EXPECT_EQ(units_of("\xC0\x80"), (std::vector<unsigned>{}));
-    EXPECT_EQ(units_of("\xED\xA0\x80"), (std::vector<unsigned>{0xD800}));  // a surrogate stays as it is
+    EXPECT_EQ(units_of("\xED\xA0\x80"), (std::vector<unsigned>{0xD800}));              // a surrogate stays as it is
     EXPECT_EQ(units_of("\xF3\xBF\xBF\xBF"), (std::vector<unsigned>{0xDBBF, 0xDFFF}));  // U+FFFFF
 }
 
