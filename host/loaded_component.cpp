@@ -78,9 +78,12 @@ std::optional<std::string> loaded_component::load_configuration(const std::strin
         call_path_step step("load_configuration");
         m_client->load_configuration(reader, never);
     } catch (const velvox_io::exception_io_data& error) {
+        // The next save replaces the file with what was read: keep the damaged one beside it.
+        std::string kept = path + ".damaged";
+        copy_file(path, kept);
         return "configuration file '" + path + "' is truncated or corrupt: " + error.what() + " (its " +
                std::to_string(reader.size()) + " bytes end inside a record; the settings stored before that record " +
-               "were loaded)";
+               "were loaded, the file is kept as '" + kept + "')";
     }
     return std::nullopt;
 }

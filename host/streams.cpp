@@ -111,3 +111,10 @@ void remove_file(const std::string& path) {
     std::error_code error;
     std::filesystem::remove(fs_path(path), error);
 }
+
+void copy_file(const std::string& source, const std::string& target) {
+    std::error_code error;
+    std::filesystem::copy_file(fs_path(source), fs_path(target), std::filesystem::copy_options::overwrite_existing,
+                               error);
+    if (error) throw std::runtime_error("cannot copy '" + source + "' to '" + target + "': " + error.message());
+}

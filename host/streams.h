@@ -67,6 +67,8 @@ private:
 // The whole content of a file; a failure names the file and the reason.
 std::vector<uint8_t> read_file(const std::string& path);
 bool file_exists(const std::string& path);
+// Copies source to target, replacing target; a failure names both and the reason.
+void copy_file(const std::string& source, const std::string& target);
 // Removes a file if it is there.
 void remove_file(const std::string& path);
 // Replaces target by source (both in one directory); a failure names both and the reason.

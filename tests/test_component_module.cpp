@@ -184,6 +184,7 @@ TEST_F(component_module, truncated_file_is_reported_and_keeps_what_was_read) {
     ASSERT_TRUE(problem);
     EXPECT_NE(problem->find(path), std::string::npos) << *problem;
     EXPECT_NE(problem->find("Unsupported format or corrupted file"), std::string::npos) << *problem;
+    EXPECT_EQ(read_file(path + ".damaged"), blob);
     std::vector<setting_row> expected = setting_rows();
     expected[15].default_payload = text_payload("%genre%");
     EXPECT_EQ(save(), settings_blob(expected));
