@@ -9,15 +9,15 @@
 
 class component_client {
 public:
-    virtual uint32_t client_version();
-    virtual service_factory_base* factory_list();
+    virtual uint32_t client_version() = 0;
+    virtual service_factory_base* factory_list() = 0;
     // Writes all configuration variables as one blob.
-    virtual void save_configuration(stream_writer& writer, abort_callback& abort);
+    virtual void save_configuration(stream_writer& writer, abort_callback& abort) = 0;
     // Reads a stored blob and updates the variables found in it.
-    virtual void load_configuration(stream_reader& reader, abort_callback& abort);
-    virtual void set_module_path(const char* path, const char* file_name);
-    virtual void set_services_available(bool available);
-    virtual bool is_debug_build();
+    virtual void load_configuration(stream_reader& reader, abort_callback& abort) = 0;
+    virtual void set_module_path(const char* path, const char* file_name) = 0;
+    virtual void set_services_available(bool available) = 0;
+    virtual bool is_debug_build() = 0;
 
 protected:
     ~component_client() = default;

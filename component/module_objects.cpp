@@ -1,6 +1,6 @@
 // Every module-level object of the component, in the one order of module initialisation; objects
 // of one translation unit are constructed in the order they are defined and destroyed in reverse.
-#include "component_client.h"
+#include "component_client_object.h"
 #include "component_services.h"
 #include "initquit_keylume.h"
 #include "module_state.h"
@@ -23,9 +23,6 @@ public:
 struct signal_handler_installation {
     signal_handler_installation() { install_signal_handlers(); }
 };
-
-// The client object: a static object whose operations use no state of its own.
-class component_client_object final : public component_client {};
 
 }  // namespace
 

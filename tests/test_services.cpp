@@ -23,6 +23,7 @@ class recorded_host : public ::testing::Test {
 protected:
     void SetUp() override { g_velvox_api = &api; }
     void TearDown() override { g_velvox_api = nullptr; }
+    int destroyed = 0;  // outlives the services the host object holds
     host_api_object api;
 };
 
@@ -35,7 +36,6 @@ TEST_F(recorded_host, one_service_of_a_class_is_found) {
 
 TEST_F(recorded_host, a_class_without_services_is_not_found_and_leaves_the_pointer) {
     api.add_class(template_compiler::class_guid);
-    int destroyed = 0;
     service_ptr kept = make_counted_service<probe_service>(destroyed);
     service_base* before = kept.get();
     try {
@@ -50,7 +50,6 @@ TEST_F(recorded_host, a_class_without_services_is_not_found_and_leaves_the_point
 }
 
 TEST_F(recorded_host, a_class_with_two_services_is_duplicated) {
-    int destroyed = 0;
     api.add_service(version_information::class_guid, make_counted_service<probe_service>(destroyed).get());
     api.add_service(version_information::class_guid, make_counted_service<probe_service>(destroyed).get());
     service_ptr out;
@@ -61,6 +60,7 @@ TEST_F(recorded_host, a_class_with_two_services_is_duplicated) {
         EXPECT_STREQ(error.what(), "Service duplicated");
     }
     EXPECT_FALSE(out);
+    EXPECT_EQ(destroyed, 0);
 }
 
 TEST(host_lookup, without_a_host_api_object_nothing_is_found) {
