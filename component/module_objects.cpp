@@ -22,6 +22,7 @@ public:
 
 struct signal_handler_installation {
     signal_handler_installation() { install_signal_handlers(); }
+    ~signal_handler_installation() { restore_signal_handlers(); }
 };
 
 }  // namespace

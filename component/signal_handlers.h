@@ -5,6 +5,10 @@
 // clears the runtime's abort-behaviour flags (no abort message, no fault report).
 void install_signal_handlers();
 
+// Puts back the handlers that were installed before: the module's handler must not outlive the
+// module's code when the host unloads it.
+void restore_signal_handlers();
+
 // Ends the process for a signal; never returns. Runs inside the signal handler, so it does only
 // what is safe there.
 [[noreturn]] void end_process_for_signal(int signal_number);

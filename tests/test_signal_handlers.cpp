@@ -27,6 +27,16 @@ TEST(signal_handlers, loading_installs_a_handler_for_each_termination_signal) {
     }
 }
 
+TEST(signal_handlers, unloading_puts_the_previous_handlers_back) {
+    {
+        component_library library(component_library_path());
+        ASSERT_TRUE(has_handler(SIGTERM));
+    }
+    for (int signal_number : {SIGINT, SIGTERM, break_signal, SIGABRT}) {
+        EXPECT_FALSE(has_handler(signal_number)) << signal_number;
+    }
+}
+
 TEST(signal_handlers, a_termination_signal_ends_the_process_through_the_handler) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     auto load_and_raise = [](int signal_number) {
