@@ -8,6 +8,8 @@
 #define WINAPI
 #define CALLBACK
 #define APIENTRY
+// x86-64 has one calling convention: the caller-cleans convention of 32-bit Windows is the default.
+#define __cdecl
 #define KEYLUME_PLATFORM_API __attribute__((visibility("default")))
 
 typedef int BOOL;

@@ -1,0 +1,32 @@
+// Signal handling on Windows: a signal becomes a non-continuable structured exception.
+#include <csignal>
+#include <cstdlib>
+
+#include "signal_handlers.h"
+#include "win32.h"
+
+namespace {
+constexpr DWORD signal_exception_code = 0x6F8E1DC8;
+}
+
+const int g_handled_signals[4] = {SIGINT, SIGTERM, SIGBREAK, SIGABRT};
+
+void end_process_for_signal(int signal_number) {
+    ULONG_PTR argument = static_cast<ULONG_PTR>(signal_number);
+    RaiseException(signal_exception_code, EXCEPTION_NONCONTINUABLE, 1, &argument);
+    // Continuing a non-continuable exception raises another one; nothing comes back here.
+    std::abort();
+}
+
+// The C runtime's _set_abort_behavior came with the newer runtimes; the shared msvcrt.dll the
+// host and the component use exports it only on some systems, so it is looked up there.
+void clear_runtime_abort_behaviour() {
+    using set_abort_behavior_fn = unsigned int(__cdecl*)(unsigned int flags, unsigned int mask);
+    HMODULE runtime = GetModuleHandleA("msvcrt.dll");
+    if (runtime == nullptr) return;
+    auto set_abort_behavior = reinterpret_cast<set_abort_behavior_fn>(
+        reinterpret_cast<void*>(GetProcAddress(runtime, "_set_abort_behavior")));
+    constexpr unsigned int write_abort_message = 0x1;
+    constexpr unsigned int call_report_fault = 0x2;
+    if (set_abort_behavior != nullptr) set_abort_behavior(0, write_abort_message | call_report_fault);
+}

@@ -1,0 +1,56 @@
+// The component's termination-signal handlers, installed when the library is loaded.
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include "component_library.h"
+#include "component_test_support.h"
+
+namespace {
+
+#ifdef _WIN32
+const int break_signal = SIGBREAK;
+#else
+const int break_signal = SIGQUIT;  // the terminal's break key natively
+#endif
+
+bool has_handler(int signal_number) {
+    auto previous = std::signal(signal_number, SIG_DFL);
+    std::signal(signal_number, previous);
+    return previous != SIG_DFL && previous != SIG_IGN && previous != SIG_ERR;
+}
+
+TEST(signal_handlers, loading_installs_a_handler_for_each_termination_signal) {
+    component_library library(component_library_path());
+    for (int signal_number : {SIGINT, SIGTERM, break_signal, SIGABRT}) {
+        EXPECT_TRUE(has_handler(signal_number)) << signal_number;
+    }
+}
+
+TEST(signal_handlers, unloading_puts_the_previous_handlers_back) {
+    {
+        component_library library(component_library_path());
+        ASSERT_TRUE(has_handler(SIGTERM));
+    }
+    for (int signal_number : {SIGINT, SIGTERM, break_signal, SIGABRT}) {
+        EXPECT_FALSE(has_handler(signal_number)) << signal_number;
+    }
+}
+
+TEST(signal_handlers, a_termination_signal_ends_the_process_through_the_handler) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto load_and_raise = [](int signal_number) {
+        component_library library(component_library_path());
+        std::raise(signal_number);
+    };
+#ifdef _WIN32
+    // The handler raises a non-continuable structured exception with code 0x6F8E1DC8, which ends
+    // the process with that code (the runtime's own action would end it with code 3).
+    EXPECT_EXIT(load_and_raise(SIGTERM), ::testing::ExitedWithCode(static_cast<int>(0x6F8E1DC8)), "");
+#else
+    // The handler puts the default action back and raises the signal again.
+    EXPECT_EXIT(load_and_raise(SIGTERM), ::testing::KilledBySignal(SIGTERM), "");
+#endif
+}
+
+}  // namespace
