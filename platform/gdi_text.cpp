@@ -14,7 +14,7 @@ realized_font* font_of(dc_object& dc) { return dc.font ? &realize(*dc.font) : nu
 
 int run_width(realized_font& font, const WCHAR* text, int length) {
     int width = 0;
-    for (int i = 0; i < length;) width += font.advance(next_code_point(text, length, i));
+    for (int i = 0; i < length;) width += font.measure(next_code_point(text, length, i));
     return width;
 }
 
@@ -60,41 +60,52 @@ void draw_run(dc_object& dc, realized_font& font, int x, int y, const WCHAR* tex
 bool is_space(WCHAR unit) { return unit == u' '; }
 bool is_newline(WCHAR unit) { return unit == u'\r' || unit == u'\n'; }
 
-// One line of a DrawTextExW layout: the units [start, end) drawn, and where the next line starts.
+// One line of a DrawTextExW layout: the units [start, end) drawn, where the next line starts, and
+// its width with and without the spaces that end it.
 struct line_span {
     int start;
     int end;
     int next;
     int width;
+    int ink_width;
 };
 
 // The line starting at `start`. With word breaking a line holds whole words, each with the spaces
-// that follow it, as long as they fit inside `limit`; those spaces count toward the line's width.
+// that follow it, as long as they fit inside `limit`.
 // A word wider than the line is not broken but stands on a line of its own, wider than the limit.
 line_span next_line(realized_font& font, const WCHAR* text, int length, int start, bool single, bool word_break,
                     int limit) {
     int width = 0;
-    int break_at = start, break_width = 0;  // the end of the last word and its spaces
+    int break_at = start, break_width = 0, break_ink = 0;  // the end of the last word and its spaces
     int i = start;
     while (i < length) {
         if (!single && is_newline(text[i])) {
             int next = i + 1;
             if (text[i] == u'\r' && next < length && text[next] == u'\n') ++next;
-            return {start, i, next, width};
+            return {start, i, next, width, width};
         }
         if (word_break && is_space(text[i])) {
             int spaced = width, end = i;
-            for (; end < length && is_space(text[end]); ++end) spaced += font.advance(text[end]);
-            if (spaced > limit && break_at > start) return {start, break_at, break_at, break_width};
+            for (; end < length && is_space(text[end]); ++end) spaced += font.measure(text[end]);
+            if (spaced > limit && break_at > start) return {start, break_at, break_at, break_width, break_ink};
+            break_ink = width;
             width = break_width = spaced;
             i = break_at = end;
             continue;
         }
-        int advance = font.advance(next_code_point(text, length, i));
-        if (word_break && width + advance > limit && break_at > start) return {start, break_at, break_at, break_width};
+        int advance = font.measure(next_code_point(text, length, i));
+        if (word_break && width + advance > limit && break_at > start)
+            return {start, break_at, break_at, break_width, break_ink};
         width += advance;
     }
-    return {start, length, length, width};
+    return {start, length, length, width, break_at == length ? break_ink : width};
+}
+
+// The width a line is aligned and measured with: left-aligned lines keep the spaces that end them
+// while those still fit, centred and right-aligned ones are placed by their ink alone.
+int layout_width(const line_span& line, UINT format, int limit) {
+    bool left = (format & (DT_CENTER | DT_RIGHT)) == 0;
+    return left && line.width <= limit ? line.width : line.ink_width;
 }
 
 }  // namespace
@@ -111,9 +122,9 @@ BOOL WINAPI GetTextMetricsW(HDC hdc, LPTEXTMETRICW metrics) {
     metrics->tmAscent = font->ascent();
     metrics->tmDescent = font->descent();
     metrics->tmInternalLeading = font->internal_leading();
-    metrics->tmAveCharWidth = font->advance(u'x');
+    metrics->tmAveCharWidth = font->measure(u'x');
     int widest = 0;
-    for (char32_t code = 0x20; code < 0x7F; ++code) widest = std::max(widest, font->advance(code));
+    for (char32_t code = 0x20; code < 0x7F; ++code) widest = std::max(widest, font->measure(code));
     metrics->tmMaxCharWidth = widest;
     metrics->tmWeight = font->weight() ? font->weight() : FW_NORMAL;
     metrics->tmFirstChar = 0x20;
@@ -173,11 +184,12 @@ int WINAPI DrawTextExW(HDC hdc, LPWSTR text, int length, LPRECT rect, UINT forma
     int top = y;
     do {
         line_span line = next_line(*font, text, length, start, single, word_break, area.right - area.left);
-        widest = std::max(widest, line.width);
+        int width = layout_width(line, format, area.right - area.left);
+        widest = std::max(widest, width);
         if (!measuring && dc->bitmap) {
             int x = area.left;
-            if (format & DT_CENTER) x = (area.left + area.right - line.width) / 2;
-            else if (format & DT_RIGHT) x = area.right - line.width;
+            if (format & DT_CENTER) x = (area.left + area.right - width) / 2;
+            else if (format & DT_RIGHT) x = area.right - width;
             draw_run(*dc, *font, x, y, text + line.start, line.end - line.start, limit);
         }
         y += line_height;

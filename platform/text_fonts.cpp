@@ -152,15 +152,23 @@ sized_face* primary_face(const LOGFONTW& logfont) {
     return make_sized(open_face(file.first, file.second), logfont.lfHeight);
 }
 
-glyph_image rasterise(const sized_face& sized, FT_UInt index, int advance_override) {
+// The hinted outline's advance, or -1 for a face without outlines.
+int outline_advance(FT_Face face, FT_UInt index) {
+    if (!FT_IS_SCALABLE(face) || FT_Load_Glyph(face, index, FT_LOAD_NO_BITMAP) != 0) return -1;
+    return static_cast<int>((face->glyph->advance.x + 32) >> 6);
+}
+
+glyph_image rasterise(const sized_face& sized, FT_UInt index) {
     glyph_image image;
     FT_Activate_Size(sized.size);
     FT_Face face = sized.face;
+    int measure = outline_advance(face, index);
     if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT) != 0) return image;
     if (face->glyph->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(face->glyph, FT_RENDER_MODE_MONO) != 0)
         return image;
     const FT_Bitmap& bitmap = face->glyph->bitmap;
-    image.advance = advance_override >= 0 ? advance_override : static_cast<int>((face->glyph->advance.x + 32) >> 6);
+    image.advance = static_cast<int>((face->glyph->advance.x + 32) >> 6);
+    image.measure = measure >= 0 ? measure : image.advance;
     image.left = face->glyph->bitmap_left;
     image.top = face->glyph->bitmap_top;
     image.width = static_cast<int>(bitmap.width);
@@ -205,11 +213,11 @@ const glyph_image& realized_font::glyph(char32_t code) {
     FT_UInt index = FT_Get_Char_Index(m_primary->face, code);
     glyph_image image;
     if (index != 0 || code < 0x20) {
-        image = rasterise(*m_primary, index, -1);
+        image = rasterise(*m_primary, index);
     } else if (sized_face* fallback = fallback_face(code, *m_primary, m_weight)) {
-        image = rasterise(*fallback, FT_Get_Char_Index(fallback->face, code), -1);
+        image = rasterise(*fallback, FT_Get_Char_Index(fallback->face, code));
     } else {
-        image = rasterise(*m_primary, 0, -1);  // the face's missing-character box
+        image = rasterise(*m_primary, 0);  // the face's missing-character box
     }
     return m_glyphs.emplace(code, std::move(image)).first->second;
 }

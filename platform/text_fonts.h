@@ -11,9 +11,12 @@
 namespace platform {
 
 // One glyph: ink as one byte per pixel (1 lit), placed relative to the pen position on the
-// baseline, and the pen's advance.
+// baseline, and the pen's advance. Faces with embedded bitmap strikes draw the strike's glyph
+// but are measured with the hinted outline's advance, as Wine's GDI measures them; text
+// extents, line breaks and alignment use `measure`, the pen moves by `advance`.
 struct glyph_image {
     int advance = 0;
+    int measure = 0;
     int left = 0;  // from the pen position to the first column
     int top = 0;   // from the baseline up to the first row
     int width = 0;
@@ -36,6 +39,7 @@ public:
     // The glyph of a code point, from the primary face or else a fallback face that has it.
     const glyph_image& glyph(char32_t code);
     int advance(char32_t code) { return glyph(code).advance; }
+    int measure(char32_t code) { return glyph(code).measure; }
 
 private:
     sized_face* m_primary;
