@@ -1,5 +1,6 @@
 // The text scenes rendered on this target against the pictures and extents Wine renders with the
-// same faces of the fonts-wine package.
+// same faces of the fonts-wine package. Both targets reach identical frames and extents, so no
+// difference is accepted.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -21,13 +22,6 @@ const golden_scene goldens[] = {
 #include "golden/text_scenes.inc"
 };
 
-int differing_pixels(const rows& a, const rows& b) {
-    int count = 0;
-    for (size_t y = 0; y < a.size() && y < b.size(); ++y)
-        for (size_t x = 0; x < a[y].size() && x < b[y].size(); ++x) count += a[y][x] != b[y][x];
-    return count;
-}
-
 class TextFidelity : public testing::TestWithParam<size_t> {};
 
 TEST_P(TextFidelity, MatchesWine) {
@@ -39,7 +33,6 @@ TEST_P(TextFidelity, MatchesWine) {
     EXPECT_EQ(result.text_extent.cy, golden.text_extent.cy);
     EXPECT_EQ(result.wrapped_extent.cx, golden.wrapped_extent.cx);
     EXPECT_EQ(result.wrapped_extent.cy, golden.wrapped_extent.cy);
-    EXPECT_EQ(differing_pixels(result.picture, golden.picture), 0) << scene.name;
     EXPECT_EQ(result.picture, golden.picture);
 }
 
@@ -48,6 +41,6 @@ INSTANTIATE_TEST_SUITE_P(Scenes, TextFidelity, testing::Range<size_t>(0, std::si
                              return std::string(keylume_test::text_scenes()[info.param].name);
                          });
 
-TEST(TextFidelity, EveryScenehasAGolden) { EXPECT_EQ(std::size(goldens), keylume_test::text_scenes().size()); }
+TEST(TextFidelity, EverySceneHasAGolden) { EXPECT_EQ(std::size(goldens), keylume_test::text_scenes().size()); }
 
 }  // namespace

@@ -32,7 +32,7 @@ const std::vector<text_scene>& text_scenes() {
          {30, 10, 50, 7}, DT_LEFT, FALSE, 0, 0, TRANSPARENT, FALSE},
         {"tahoma10_clipped_right", WSTR("Tahoma"), 10, FW_NORMAL, WSTR("Clipped at the edge"), {100, 20, 60, 10},
          DT_LEFT, FALSE, 0, 0, TRANSPARENT, FALSE},
-        {"gui8_accents", nullptr, 8, FW_NORMAL, WSTR("Sigur Rós · Ωμέγα · Жизнь"), {0, 0, 160, 14}, DT_LEFT, FALSE,
+        {"gui8_accents", nullptr, 8, FW_NORMAL, WSTR("Sigur Rós · Björk · Жизнь · Ærø"), {0, 0, 160, 14}, DT_LEFT, FALSE,
          0, 0, TRANSPARENT, FALSE},
     };
     return scenes;
