@@ -1,5 +1,6 @@
 // GDI objects of the native platform layer: creation, selection, deletion, description.
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <mutex>
 #include <unordered_set>
@@ -39,7 +40,8 @@ struct stock_objects {
         mono_bitmap.storage.assign(2, 0);
         for (gdi_object* object : all()) object->stock = true;
     }
-    std::vector<gdi_object*> all() {
+    // Looked up by every call that takes a handle, so it must not allocate.
+    std::array<gdi_object*, 13> all() {
         return {&white, &light_grey, &grey, &dark_grey, &black, &hollow, &white_pen, &black_pen,
                 &null_pen, &system_font, &fixed_font, &gui_font, &mono_bitmap};
     }

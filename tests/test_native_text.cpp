@@ -3,6 +3,8 @@
 // (Wine's prefix has no fallback for them, so this runs natively only.)
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <new>
 #include <set>
 #include <string>
 
@@ -11,6 +13,19 @@
 
 using keylume_test::frame_rows;
 using keylume_test::open_surface;
+
+// Every allocation of the process, the platform library's included, is counted here.
+namespace {
+size_t allocations = 0;
+}
+
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* memory = std::malloc(size ? size : 1)) return memory;
+    throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 
 namespace {
 
@@ -35,6 +50,19 @@ TEST(NativeText, LettersMissingFromTheFaceComeFromFallbackFaces) {
         pictures.insert(picture);
     }
     EXPECT_EQ(pictures.size(), std::size(letters)) << "two letters share one picture: a missing-glyph box";
+}
+
+TEST(NativeText, SteadyStatePaintAllocatesNothing) {
+    open_surface surface;
+    CLCDText text;
+    text.Prepare();
+    text.SetSize(160, 13);
+    text.SetWrapping(TRUE);
+    text.SetText(WSTR("Björk · Жизнь · 日本語 — a full line of track text"));
+    text.Paint(surface.gfx());  // measures and fills the glyph cache
+    size_t before = allocations;
+    for (int frame = 0; frame < 10; ++frame) text.Paint(surface.gfx());
+    EXPECT_EQ(allocations, before);
 }
 
 TEST(NativeText, SurrogatePairIsOneCharacter) {
