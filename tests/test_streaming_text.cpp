@@ -9,9 +9,9 @@
 #include "CLCDStreamingText.h"
 #include "support/frame_rows.h"
 #include "support/test_clock.h"
+#include "support/text_pictures.h"
 #include "wide_text.h"
 
-using keylume_test::frame_rows;
 using keylume_test::rows;
 using keylume_test::set_ticks;
 
@@ -27,26 +27,7 @@ public:
     int state() const { return m_state; }
 };
 
-LOGFONTW small_fonts() {
-    LOGFONTW logfont{};
-    logfont.lfHeight = -9;
-    logfont.lfWeight = FW_NORMAL;
-    wide_text::copy_truncated(logfont.lfFaceName, LF_FACESIZE, WSTR("Small Fonts"));
-    return logfont;
-}
-
-int text_width(const WCHAR* text) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    LOGFONTW logfont = small_fonts();
-    HFONT font = CreateFontIndirectW(&logfont);
-    HGDIOBJ previous = SelectObject(dc, font);
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text, static_cast<int>(wide_text::length(text)), &size);
-    SelectObject(dc, previous);
-    DeleteObject(font);
-    DeleteDC(dc);
-    return size.cx;
-}
+int text_width(const WCHAR* text) { return keylume_test::small_fonts_width(text); }
 
 struct screen {
     screen() { gfx.CreateSurface(LCD_WIDTH, LCD_HEIGHT); }
@@ -58,34 +39,14 @@ struct screen {
         gfx.FillBlack();
         line.Paint(gfx);
         gfx.FinishFrame();
-        return frame_rows(*gfx.BuildLcdBitmap(), BOX_X - 1, BOX_Y, BOX_X + line.GetWidth() + 1, BOX_Y + BOX_HEIGHT);
+        return keylume_test::box_rows(*gfx.BuildLcdBitmap(), {BOX_X, BOX_Y, BOX_X + line.GetWidth(), BOX_Y + BOX_HEIGHT});
     }
     CLCDGfx gfx;
 };
 
 // What the box shows of `strip` moved `shift` pixels left, or aligned with `align` when it fits.
 rows expected(const std::u16string& strip, int width, int shift, UINT align = DT_LEFT) {
-    CLCDGfx gfx;
-    gfx.CreateSurface(LCD_WIDTH, LCD_HEIGHT);
-    gfx.StartFrame();
-    gfx.FillBlack();
-    HDC dc = gfx.DeviceContext();
-    LOGFONTW logfont = small_fonts();
-    HFONT font = CreateFontIndirectW(&logfont);
-    HGDIOBJ previous = SelectObject(dc, font);
-    HRGN clip = CreateRectRgn(BOX_X, BOX_Y, BOX_X + width, BOX_Y + BOX_HEIGHT);
-    SelectClipRgn(dc, clip);
-    SetBkMode(dc, TRANSPARENT);
-    std::u16string text = strip;
-    RECT rect{BOX_X - shift, BOX_Y, BOX_X + width, BOX_Y + BOX_HEIGHT};
-    DrawTextExW(dc, reinterpret_cast<WCHAR*>(text.data()), static_cast<int>(text.size()), &rect,
-                align | DT_NOPREFIX, nullptr);
-    SelectClipRgn(dc, nullptr);
-    DeleteObject(clip);
-    SelectObject(dc, previous);
-    DeleteObject(font);
-    gfx.FinishFrame();
-    return frame_rows(*gfx.BuildLcdBitmap(), BOX_X - 1, BOX_Y, BOX_X + width + 1, BOX_Y + BOX_HEIGHT);
+    return keylume_test::drawn_text(strip, {BOX_X, BOX_Y, BOX_X + width, BOX_Y + BOX_HEIGHT}, -shift, 0, align);
 }
 
 std::u16string strip_of(const WCHAR* text) {
