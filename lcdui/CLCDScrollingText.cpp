@@ -15,8 +15,15 @@ enum { START_PAUSE = 0, SCROLLING = 1, END_PAUSE = 2, FINISHED = 3 };
 }  // namespace
 
 CLCDScrollingText::CLCDScrollingText()
-    : m_elapsedTime(0), m_startPause(DEFAULT_PAUSE), m_endPause(DEFAULT_PAUSE), m_scrollRate(DEFAULT_SCROLL_RATE),
-      m_lastTick(0), m_looping(TRUE), m_distance(NOT_MEASURED), m_travelled(0.0f), m_direction(HORIZONTAL),
+    : m_elapsedTime(0),
+      m_startPause(DEFAULT_PAUSE),
+      m_endPause(DEFAULT_PAUSE),
+      m_scrollRate(DEFAULT_SCROLL_RATE),
+      m_lastTick(0),
+      m_looping(TRUE),
+      m_distance(NOT_MEASURED),
+      m_travelled(0.0f),
+      m_direction(HORIZONTAL),
       m_state(START_PAUSE) {}
 
 HRESULT CLCDScrollingText::Prepare() {
@@ -95,7 +102,8 @@ void CLCDScrollingText::StepState() {
                 }
             }
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

@@ -14,9 +14,19 @@ constexpr int STATE_SCROLLING = 1;
 }  // namespace
 
 CLCDStreamingText::CLCDStreamingText()
-    : m_elapsed(0), m_startPause(DEFAULT_START_PAUSE), m_scrollRate(DEFAULT_SCROLL_RATE), m_minStep(DEFAULT_MIN_STEP),
-      m_lastTick(0), m_state(STATE_START_PAUSE), m_rebuild(FALSE), m_leadPiece(nullptr), m_text{},
-      m_separator{' ', ' ', ' ', 0}, m_font(nullptr), m_fitAlign(DT_LEFT), m_carry(0.0f) {}
+    : m_elapsed(0),
+      m_startPause(DEFAULT_START_PAUSE),
+      m_scrollRate(DEFAULT_SCROLL_RATE),
+      m_minStep(DEFAULT_MIN_STEP),
+      m_lastTick(0),
+      m_state(STATE_START_PAUSE),
+      m_rebuild(FALSE),
+      m_leadPiece(nullptr),
+      m_text{},
+      m_separator{' ', ' ', ' ', 0},
+      m_font(nullptr),
+      m_fitAlign(DT_LEFT),
+      m_carry(0.0f) {}
 
 CLCDStreamingText::~CLCDStreamingText() {
     ClearPieces();

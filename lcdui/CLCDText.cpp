@@ -9,8 +9,15 @@ constexpr int POINTS_PER_INCH = 72;
 }  // namespace
 
 CLCDText::CLCDText()
-    : m_text{}, m_font(nullptr), m_textColor(0xFFFFFF), m_length(0), m_format(DT_NOPREFIX), m_measure(TRUE),
-      m_drawParams{sizeof(DRAWTEXTPARAMS), 0, 0, 0, 0}, m_alignment(0), m_wrappedExtent{0, 0},
+    : m_text{},
+      m_font(nullptr),
+      m_textColor(0xFFFFFF),
+      m_length(0),
+      m_format(DT_NOPREFIX),
+      m_measure(TRUE),
+      m_drawParams{sizeof(DRAWTEXTPARAMS), 0, 0, 0, 0},
+      m_alignment(0),
+      m_wrappedExtent{0, 0},
       m_textExtent{0, 0} {}
 
 CLCDText::~CLCDText() {

@@ -18,7 +18,8 @@ inline size_t length(const WCHAR* text) {
 // Unit-for-unit equality of two zero-terminated strings.
 inline bool equal(const WCHAR* a, const WCHAR* b) {
     size_t i = 0;
-    for (; a[i] && a[i] == b[i]; ++i) {}
+    for (; a[i] && a[i] == b[i]; ++i) {
+    }
     return a[i] == b[i];
 }
 

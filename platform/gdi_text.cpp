@@ -33,7 +33,8 @@ void draw_run(dc_object& dc, realized_font& font, int x, int y, const WCHAR* tex
     limit = cut(limit, drawable_area(dc));
     bitmap_object& bitmap = *dc.bitmap;
     if (dc.background_mode == OPAQUE) {
-        RECT cells = cut({device_x, device_y, device_x + run_width(font, text, length), device_y + font.height()}, limit);
+        RECT cells =
+            cut({device_x, device_y, device_x + run_width(font, text, length), device_y + font.height()}, limit);
         uint32_t background = bitmap.value_of(dc.background_colour);
         for (int py = cells.top; py < cells.bottom; ++py)
             for (int px = cells.left; px < cells.right; ++px) bitmap.put(px, py, background);
@@ -173,8 +174,10 @@ int WINAPI DrawTextExW(HDC hdc, LPWSTR text, int length, LPRECT rect, UINT forma
     int line_height = font->height();
     int y = area.top;
     if (single && !measuring) {
-        if (format & DT_VCENTER) y = area.top + (area.bottom - area.top - line_height) / 2;
-        else if (format & DT_BOTTOM) y = area.bottom - line_height;
+        if (format & DT_VCENTER)
+            y = area.top + (area.bottom - area.top - line_height) / 2;
+        else if (format & DT_BOTTOM)
+            y = area.bottom - line_height;
     }
     RECT limit{rect->left + dc->viewport.x, rect->top + dc->viewport.y, rect->right + dc->viewport.x,
                rect->bottom + dc->viewport.y};
@@ -188,8 +191,10 @@ int WINAPI DrawTextExW(HDC hdc, LPWSTR text, int length, LPRECT rect, UINT forma
         widest = std::max(widest, width);
         if (!measuring && dc->bitmap) {
             int x = area.left;
-            if (format & DT_CENTER) x = (area.left + area.right - width) / 2;
-            else if (format & DT_RIGHT) x = area.right - width;
+            if (format & DT_CENTER)
+                x = (area.left + area.right - width) / 2;
+            else if (format & DT_RIGHT)
+                x = area.right - width;
             draw_run(*dc, *font, x, y, text + line.start, line.end - line.start, limit);
         }
         y += line_height;

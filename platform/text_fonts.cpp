@@ -66,7 +66,6 @@ std::string wine_font_file(const std::string& face, LONG weight) {
     return {};
 }
 
-
 // fontconfig's best file for a family name, or for a character when `code` is not zero.
 std::pair<std::string, int> fontconfig_match(const std::string& family, char32_t code, LONG weight) {
     static bool ready = FcInit();
@@ -128,7 +127,8 @@ sized_face* make_sized(FT_Face face, LONG height) {
     long win_ascent = os2 ? os2->usWinAscent : face->ascender;
     long win_descent = os2 ? os2->usWinDescent : -face->descender;
     long requested = height == 0 ? 12 : std::labs(height);
-    long ppem = height > 0 ? (requested * units + (win_ascent + win_descent) / 2) / (win_ascent + win_descent) : requested;
+    long ppem =
+        height > 0 ? (requested * units + (win_ascent + win_descent) / 2) / (win_ascent + win_descent) : requested;
     FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(ppem));
     sized->ascent = static_cast<int>((win_ascent * ppem + units / 2) / units);
     sized->descent = static_cast<int>((win_descent * ppem + units / 2) / units);
@@ -142,8 +142,7 @@ sized_face* primary_face(const LOGFONTW& logfont) {
     std::pair<std::string, int> file;
     if (!wine_file.empty()) {
         file = {std::string(WINE_FONT_DIR) + "/" + wine_file, 0};
-        if (!open_face(file.first, 0))
-            fail("font package fonts-wine is not installed (" + file.first + " missing)");
+        if (!open_face(file.first, 0)) fail("font package fonts-wine is not installed (" + file.first + " missing)");
     } else {
         file = fontconfig_match(face, 0, logfont.lfWeight);
         if (file.first.empty() || !open_face(file.first, file.second))
@@ -177,8 +176,7 @@ glyph_image rasterise(const sized_face& sized, FT_UInt index) {
     for (int y = 0; y < image.rows; ++y) {
         const unsigned char* line = bitmap.buffer + static_cast<ptrdiff_t>(y) * bitmap.pitch;
         for (int x = 0; x < image.width; ++x) {
-            bool lit = bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? (line[x >> 3] >> (7 - (x & 7))) & 1
-                                                                : line[x] >= 128;
+            bool lit = bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? (line[x >> 3] >> (7 - (x & 7))) & 1 : line[x] >= 128;
             image.ink[static_cast<size_t>(y) * image.width + x] = lit ? 1 : 0;
         }
     }
@@ -204,7 +202,10 @@ sized_face* fallback_face(char32_t code, const sized_face& primary, LONG weight)
 }  // namespace
 
 realized_font::realized_font(sized_face* primary, LONG weight)
-    : m_primary(primary), m_weight(weight), m_ascent(primary->ascent), m_descent(primary->descent),
+    : m_primary(primary),
+      m_weight(weight),
+      m_ascent(primary->ascent),
+      m_descent(primary->descent),
       m_internal_leading(primary->internal_leading) {}
 
 const glyph_image& realized_font::glyph(char32_t code) {

@@ -42,7 +42,8 @@ std::string picture_of(const WCHAR* text) {
 }
 
 TEST(NativeText, LettersMissingFromTheFaceComeFromFallbackFaces) {
-    const WCHAR* letters[] = {WSTR("Ω"), WSTR("μ"), WSTR("λ"), WSTR("日"), WSTR("本"), WSTR("語"), WSTR("の"), WSTR("Ж")};
+    const WCHAR* letters[] = {WSTR("Ω"),  WSTR("μ"),  WSTR("λ"),  WSTR("日"),
+                              WSTR("本"), WSTR("語"), WSTR("の"), WSTR("Ж")};
     std::set<std::string> pictures;
     for (const WCHAR* letter : letters) {
         std::string picture = picture_of(letter);

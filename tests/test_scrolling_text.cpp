@@ -88,8 +88,8 @@ TEST(ScrollingText, WithoutLoopingItFinishesAtTheEnd) {
     screen lcd(text);
     RECT box = lcd.box();
     lcd.refresh(1000);
-    lcd.refresh(2001);   // start pause over
-    lcd.refresh(2501);   // 10 pixels: the end
+    lcd.refresh(2001);  // start pause over
+    lcd.refresh(2501);  // 10 pixels: the end
     EXPECT_FALSE(text.IsFinished());
     lcd.refresh(3502);
     EXPECT_TRUE(text.IsFinished());

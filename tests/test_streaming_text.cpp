@@ -39,7 +39,8 @@ struct screen {
         gfx.FillBlack();
         line.Paint(gfx);
         gfx.FinishFrame();
-        return keylume_test::box_rows(*gfx.BuildLcdBitmap(), {BOX_X, BOX_Y, BOX_X + line.GetWidth(), BOX_Y + BOX_HEIGHT});
+        return keylume_test::box_rows(*gfx.BuildLcdBitmap(),
+                                      {BOX_X, BOX_Y, BOX_X + line.GetWidth(), BOX_Y + BOX_HEIGHT});
     }
     CLCDGfx gfx;
 };

@@ -182,13 +182,13 @@ TEST(Text, EmptyOpaqueTextPaintsABlackBoxAndTransparentNothing) {
     transparent.SetSize(8, 3);
     paint_at(transparent, surface.gfx(), 11, 1);
     EXPECT_EQ(frame_rows(surface.finish(), 0, 0, 20, 6), (rows{
-                                                            "####################",
-                                                            "##........##########",
-                                                            "##........##########",
-                                                            "##........##########",
-                                                            "####################",
-                                                            "####################",
-                                                        }));
+                                                             "####################",
+                                                             "##........##########",
+                                                             "##........##########",
+                                                             "##........##########",
+                                                             "####################",
+                                                             "####################",
+                                                         }));
 }
 
 TEST(Text, InversionCoversTheContentNotTheBox) {
@@ -223,11 +223,11 @@ TEST(Text, HiddenOpaqueTextStillClearsItsBox) {
     text.SetVisible(FALSE);
     paint_at(text, surface.gfx(), 3, 1);
     EXPECT_EQ(frame_rows(surface.finish(), 0, 0, 12, 4), (rows{
-                                                            "############",
-                                                            "###......###",
-                                                            "###......###",
-                                                            "############",
-                                                        }));
+                                                             "############",
+                                                             "###......###",
+                                                             "###......###",
+                                                             "############",
+                                                         }));
 }
 
 TEST(Surface, PutTextDrawsTransparentlyAndRestoresTheModes) {

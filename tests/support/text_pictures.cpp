@@ -41,8 +41,8 @@ rows drawn_text(const std::u16string& text, RECT box, int dx, int dy, UINT forma
     std::u16string copy = text;
     RECT rect{box.left + dx, box.top + dy, box.right, box.bottom + (dy < 0 ? -dy : 0)};
     if (dx < 0) rect.right -= dx;
-    DrawTextExW(dc, reinterpret_cast<WCHAR*>(copy.data()), static_cast<int>(copy.size()), &rect,
-                format | DT_NOPREFIX, nullptr);
+    DrawTextExW(dc, reinterpret_cast<WCHAR*>(copy.data()), static_cast<int>(copy.size()), &rect, format | DT_NOPREFIX,
+                nullptr);
     SelectClipRgn(dc, nullptr);
     DeleteObject(clip);
     SelectObject(dc, previous);

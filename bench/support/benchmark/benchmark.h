@@ -49,7 +49,8 @@ int run_all();
 
 #define BENCHMARK_CONCAT2(a, b) a##b
 #define BENCHMARK_CONCAT(a, b) BENCHMARK_CONCAT2(a, b)
-#define BENCHMARK(body) \
-    static int BENCHMARK_CONCAT(benchmark_registration_, __LINE__) = ::benchmark::internal::register_benchmark(#body, body)
+#define BENCHMARK(body)                                              \
+    static int BENCHMARK_CONCAT(benchmark_registration_, __LINE__) = \
+        ::benchmark::internal::register_benchmark(#body, body)
 #define BENCHMARK_MAIN() \
     int main() { return ::benchmark::internal::run_all(); }
