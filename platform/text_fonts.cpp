@@ -9,6 +9,7 @@
 #include FT_SIZES_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -39,7 +40,8 @@ FT_Library library() {
 
 // A face file opened once for the process.
 FT_Face open_face(const std::string& path, int index) {
-    static std::map<std::pair<std::string, int>, FT_Face> faces;
+    // Process-lifetime caches are never destroyed: fonts stay usable until the process ends.
+    static auto& faces = *new std::map<std::pair<std::string, int>, FT_Face>;
     auto key = std::make_pair(path, index);
     auto found = faces.find(key);
     if (found != faces.end()) return found->second;
@@ -68,7 +70,11 @@ std::string wine_font_file(const std::string& face, LONG weight) {
 
 // fontconfig's best file for a family name, or for a character when `code` is not zero.
 std::pair<std::string, int> fontconfig_match(const std::string& family, char32_t code, LONG weight) {
-    static bool ready = FcInit();
+    static bool ready = [] {
+        bool initialised = FcInit();
+        if (initialised) std::atexit(FcFini);  // fontconfig's caches go with the process
+        return initialised;
+    }();
     if (!ready) fail("fontconfig could not be initialised");
     FcPattern* pattern = FcPatternCreate();
     if (!family.empty()) FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
@@ -185,7 +191,7 @@ glyph_image rasterise(const sized_face& sized, FT_UInt index) {
 
 // The fallback face for a character, sized like the primary face's em.
 sized_face* fallback_face(char32_t code, const sized_face& primary, LONG weight) {
-    static std::map<std::tuple<std::string, int, long>, sized_face*> sized_fallbacks;
+    static auto& sized_fallbacks = *new std::map<std::tuple<std::string, int, long>, sized_face*>;
     std::pair<std::string, int> file = fontconfig_match("", code, weight);
     if (file.first.empty()) return nullptr;
     FT_Face face = open_face(file.first, file.second);
@@ -225,7 +231,7 @@ const glyph_image& realized_font::glyph(char32_t code) {
 
 realized_font& realize(font_object& font) {
     if (font.realized) return *font.realized;
-    static std::map<std::tuple<std::string, LONG, LONG>, std::unique_ptr<realized_font>> fonts;
+    static auto& fonts = *new std::map<std::tuple<std::string, LONG, LONG>, std::unique_ptr<realized_font>>;
     const LOGFONTW& logfont = font.logfont;
     auto key = std::make_tuple(lower_ascii(logfont.lfFaceName), logfont.lfHeight, logfont.lfWeight);
     auto found = fonts.find(key);

@@ -14,10 +14,16 @@
 using keylume_test::frame_rows;
 using keylume_test::open_surface;
 
-// Every allocation of the process, the platform library's included, is counted here.
+// Every allocation of the process, the platform library's included, is counted here. The address
+// sanitizer brings its own allocator, which a replaced operator new would mix with, so its builds
+// do not count.
 namespace {
 size_t allocations = 0;
 }
+
+#ifndef __SANITIZE_ADDRESS__
+// GCC cannot see that the replaced operator new below takes its memory from malloc.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 
 void* operator new(std::size_t size) {
     ++allocations;
@@ -26,6 +32,7 @@ void* operator new(std::size_t size) {
 }
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+#endif
 
 namespace {
 
@@ -54,6 +61,9 @@ TEST(NativeText, LettersMissingFromTheFaceComeFromFallbackFaces) {
 }
 
 TEST(NativeText, SteadyStatePaintAllocatesNothing) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "allocations are not counted under the address sanitizer";
+#endif
     open_surface surface;
     CLCDText text;
     text.Prepare();
