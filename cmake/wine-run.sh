@@ -33,6 +33,22 @@ case "$1" in
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
     fi
+    # Windows ships Tahoma and Small Fonts; a fresh prefix has neither, and Wine would substitute
+    # a system font. The prefix gets the metric-compatible faces of the fonts-wine package, the
+    # same files the native platform layer draws with.
+    wine_fonts=/usr/share/wine/fonts
+    if [ ! -f "$wine_fonts/tahoma.ttf" ]; then
+        echo "keylume: font package fonts-wine is not installed ($wine_fonts/tahoma.ttf missing)" >&2
+        exit 1
+    fi
+    prefix_fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    for font in smalle.fon sserife.fon tahoma.ttf tahomabd.ttf; do
+        [ -e "$prefix_fonts/$font" ] || cp "$wine_fonts/$font" "$prefix_fonts/$font"
+    done
+    # A test program that ends through an unhandled exception must end, not wait in a crash
+    # dialog.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wineserver -w
     exit 0
     ;;
 --stop)

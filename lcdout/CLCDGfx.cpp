@@ -146,3 +146,13 @@ void CLCDGfx::FillBox(int x, int y, int width, int height) {
     RECT box{x, y, x + width, y + height};
     FillRect(m_deviceContext, &box, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 }
+
+void CLCDGfx::PutText(int x, int y, const WCHAR* text) {
+    int length = 0;
+    while (text[length]) ++length;
+    int savedMapMode = SetMapMode(m_deviceContext, MM_TEXT);
+    int savedBackMode = SetBkMode(m_deviceContext, TRANSPARENT);
+    TextOutW(m_deviceContext, x, y, text, length);
+    SetMapMode(m_deviceContext, savedMapMode);
+    SetBkMode(m_deviceContext, savedBackMode);
+}

@@ -26,6 +26,7 @@ public:
     void PutPixel(int x, int y, bool on);
     void StrokeLine(int x1, int y1, int x2, int y2);
     void FillBox(int x, int y, int width, int height);
+    void PutText(int x, int y, const WCHAR* text);
 
 private:
     int m_width;

@@ -174,6 +174,11 @@ void pattern_fill(dc_object& dc, RECT device_rect, COLORREF pattern_colour, DWOR
     bitmap_object& bitmap = *dc.bitmap;
     uint32_t pattern = bitmap.value_of(pattern_colour);
     uint32_t mask = bitmap.value_mask();
+    if (rop == PATCOPY) {  // the common fill: no destination to read
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x) bitmap.put(x, y, pattern & mask);
+        return;
+    }
     for (int y = area.top; y < area.bottom; ++y)
         for (int x = area.left; x < area.right; ++x)
             bitmap.put(x, y, apply_rop3(rop, pattern, 0, bitmap.get(x, y)) & mask);

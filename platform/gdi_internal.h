@@ -70,9 +70,12 @@ struct region_object final : gdi_object {
     RECT box{};  // empty (all zero) for a null region
 };
 
+class realized_font;
+
 struct font_object final : gdi_object {
     explicit font_object(const LOGFONTW& logfont) : gdi_object(object_kind::font), logfont(logfont) {}
     LOGFONTW logfont;
+    realized_font* realized = nullptr;  // the sized faces and glyph cache, made on first use
 };
 
 struct dc_object final : gdi_object {

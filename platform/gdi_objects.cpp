@@ -1,5 +1,6 @@
 // GDI objects of the native platform layer: creation, selection, deletion, description.
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <mutex>
 #include <unordered_set>
@@ -18,7 +19,7 @@ LOGFONTW make_logfont(LONG height, LONG weight, BYTE pitch_and_family, const cha
     LOGFONTW logfont{};
     logfont.lfHeight = height;
     logfont.lfWeight = weight;
-    logfont.lfCharSet = DEFAULT_CHARSET;
+    logfont.lfCharSet = ANSI_CHARSET;
     logfont.lfPitchAndFamily = pitch_and_family;
     for (size_t i = 0; face[i] && i + 1 < LF_FACESIZE; ++i) logfont.lfFaceName[i] = static_cast<WCHAR>(face[i]);
     return logfont;
@@ -30,7 +31,7 @@ struct stock_objects {
     pen_object white_pen{PS_SOLID, 0, 0xFFFFFF}, black_pen{PS_SOLID, 0, 0x000000}, null_pen{PS_NULL, 0, 0};
     font_object system_font{make_logfont(-16, FW_BOLD, 0x22, "System")};
     font_object fixed_font{make_logfont(-16, FW_NORMAL, 0x31, "Courier")};
-    font_object gui_font{make_logfont(-11, FW_NORMAL, 0x22, "MS Shell Dlg")};
+    font_object gui_font{make_logfont(-11, FW_NORMAL, VARIABLE_PITCH | FF_SWISS, "MS Shell Dlg")};
     bitmap_object mono_bitmap;
 
     stock_objects() {
@@ -39,7 +40,8 @@ struct stock_objects {
         mono_bitmap.storage.assign(2, 0);
         for (gdi_object* object : all()) object->stock = true;
     }
-    std::vector<gdi_object*> all() {
+    // Looked up by every call that takes a handle, so it must not allocate.
+    std::array<gdi_object*, 13> all() {
         return {&white, &light_grey, &grey, &dark_grey, &black, &hollow, &white_pen, &black_pen,
                 &null_pen, &system_font, &fixed_font, &gui_font, &mono_bitmap};
     }

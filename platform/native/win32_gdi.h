@@ -77,6 +77,30 @@ struct LOGFONTW {
 };
 static_assert(sizeof(LOGFONTW) == 92, "LOGFONTW has its Windows size");
 
+struct TEXTMETRICW {
+    LONG tmHeight;
+    LONG tmAscent;
+    LONG tmDescent;
+    LONG tmInternalLeading;
+    LONG tmExternalLeading;
+    LONG tmAveCharWidth;
+    LONG tmMaxCharWidth;
+    LONG tmWeight;
+    LONG tmOverhang;
+    LONG tmDigitizedAspectX;
+    LONG tmDigitizedAspectY;
+    WCHAR tmFirstChar;
+    WCHAR tmLastChar;
+    WCHAR tmDefaultChar;
+    WCHAR tmBreakChar;
+    BYTE tmItalic;
+    BYTE tmUnderlined;
+    BYTE tmStruckOut;
+    BYTE tmPitchAndFamily;
+    BYTE tmCharSet;
+};
+typedef TEXTMETRICW* LPTEXTMETRICW;
+
 struct LOGBRUSH {
     UINT lbStyle;
     COLORREF lbColor;
@@ -178,6 +202,7 @@ struct LOGPEN {
 #define DEFAULT_PITCH 0
 #define FF_DONTCARE 0
 #define FF_SWISS 0x20
+#define VARIABLE_PITCH 2
 
 extern "C" {
 KEYLUME_PLATFORM_API HDC WINAPI CreateCompatibleDC(HDC hdc);
@@ -223,6 +248,9 @@ KEYLUME_PLATFORM_API COLORREF WINAPI GetPixel(HDC hdc, int x, int y);
 KEYLUME_PLATFORM_API BOOL WINAPI MoveToEx(HDC hdc, int x, int y, LPPOINT previous);
 KEYLUME_PLATFORM_API BOOL WINAPI LineTo(HDC hdc, int x, int y);
 KEYLUME_PLATFORM_API BOOL WINAPI PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop);
+KEYLUME_PLATFORM_API BOOL WINAPI GetTextMetricsW(HDC hdc, LPTEXTMETRICW metrics);
+KEYLUME_PLATFORM_API BOOL WINAPI GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int length, LPSIZE size);
+KEYLUME_PLATFORM_API BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int length);
 KEYLUME_PLATFORM_API BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int source_x,
                                         int source_y, DWORD rop);
 }

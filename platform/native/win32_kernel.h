@@ -42,6 +42,7 @@ typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 #define MAX_PATH 260
 
 extern "C" {
+KEYLUME_PLATFORM_API DWORD WINAPI GetTickCount();
 KEYLUME_PLATFORM_API int WINAPI MulDiv(int number, int numerator, int denominator);
 KEYLUME_PLATFORM_API DWORD WINAPI GetLastError();
 KEYLUME_PLATFORM_API void WINAPI SetLastError(DWORD code);

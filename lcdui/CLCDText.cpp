@@ -1,0 +1,139 @@
+#include "CLCDText.h"
+
+#include "wide_text.h"
+
+namespace {
+constexpr int DEFAULT_POINT_SIZE = 8;
+constexpr int SCREEN_DPI = 96;
+constexpr int POINTS_PER_INCH = 72;
+}  // namespace
+
+CLCDText::CLCDText()
+    : m_text{},
+      m_font(nullptr),
+      m_textColor(0xFFFFFF),
+      m_length(0),
+      m_format(DT_NOPREFIX),
+      m_measure(TRUE),
+      m_drawParams{sizeof(DRAWTEXTPARAMS), 0, 0, 0, 0},
+      m_alignment(0),
+      m_wrappedExtent{0, 0},
+      m_textExtent{0, 0} {}
+
+CLCDText::~CLCDText() {
+    if (m_font) DeleteObject(m_font);
+}
+
+HRESULT CLCDText::Prepare() {
+    m_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    if (m_font) SetPointSize(DEFAULT_POINT_SIZE);
+    return m_font ? S_OK : E_OUTOFMEMORY;
+}
+
+LOGFONTW CLCDText::CurrentLogFont() {
+    LOGFONTW logfont{};
+    GetObjectW(m_font, sizeof(LOGFONTW), &logfont);
+    return logfont;
+}
+
+void CLCDText::SetFont(const LOGFONTW* logfont) {
+    if (m_font) DeleteObject(m_font);
+    m_font = CreateFontIndirectW(logfont);
+    m_measure = TRUE;
+}
+
+void CLCDText::SetFaceName(const WCHAR* name) {
+    if (!name) return;
+    LOGFONTW logfont = CurrentLogFont();
+    wide_text::copy_truncated(logfont.lfFaceName, LF_FACESIZE, name);
+    SetFont(&logfont);
+}
+
+void CLCDText::SetPointSize(int points) {
+    LOGFONTW logfont = CurrentLogFont();
+    logfont.lfHeight = -MulDiv(points, SCREEN_DPI, POINTS_PER_INCH);
+    SetFont(&logfont);
+}
+
+void CLCDText::SetWeight(int weight) {
+    LOGFONTW logfont = CurrentLogFont();
+    logfont.lfWeight = weight;
+    SetFont(&logfont);
+}
+
+HFONT CLCDText::GetFont() { return m_font; }
+
+void CLCDText::SetText(const WCHAR* text) {
+    if (!text || wide_text::equal(text, m_text)) return;
+    m_length = static_cast<int>(wide_text::copy_truncated(m_text, TEXT_CAPACITY, text));
+    m_drawParams.iLeftMargin = 0;
+    m_drawParams.iRightMargin = 0;
+    m_measure = TRUE;
+}
+
+const WCHAR* CLCDText::GetText() { return m_text; }
+
+void CLCDText::SetWrapping(BOOL wrapping) {
+    if (wrapping)
+        m_format |= DT_WORDBREAK;
+    else
+        m_format &= ~static_cast<UINT>(DT_WORDBREAK);
+    m_measure = TRUE;
+}
+
+SIZE& CLCDText::GetWrappedExtent() { return m_wrappedExtent; }
+
+SIZE& CLCDText::GetTextExtent() { return m_textExtent; }
+
+void CLCDText::SetMarginLeft(int margin) { m_drawParams.iLeftMargin = margin; }
+
+int CLCDText::GetMarginLeft() { return m_drawParams.iLeftMargin; }
+
+void CLCDText::SetMarginRight(int margin) { m_drawParams.iRightMargin = margin; }
+
+int CLCDText::GetMarginRight() { return m_drawParams.iRightMargin; }
+
+void CLCDText::SetTextAlign(UINT flags) {
+    m_format = (m_format & ~m_alignment) | flags;
+    m_alignment = flags;
+}
+
+void CLCDText::Measure(HDC dc) {
+    RECT wrapped{0, 0, GetWidth(), GetHeight()};
+    DrawTextExW(dc, m_text, m_length, &wrapped, m_format | DT_WORDBREAK | DT_CALCRECT, &m_drawParams);
+    m_wrappedExtent = {wrapped.right, wrapped.bottom};
+    RECT single{0, 0, GetWidth(), GetHeight()};
+    DrawTextExW(dc, m_text, m_length, &single, m_format | DT_CALCRECT, &m_drawParams);
+    m_textExtent = {single.right, single.bottom};
+    m_measure = FALSE;
+}
+
+void CLCDText::Paint(CLCDGfx& gfx) {
+    HDC dc = gfx.DeviceContext();
+    if (GetBackMode() == OPAQUE) {
+        HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+        RECT box{0, 0, m_size.cx, m_size.cy};
+        FillRect(dc, &box, black);
+        RECT content{0, 0, m_contentSize.cx, m_contentSize.cy};
+        FillRect(dc, &content, black);
+    }
+    if (m_length == 0) return;
+    int savedMapMode = SetMapMode(dc, MM_TEXT);
+    int savedBackMode = SetBkMode(dc, GetBackMode());
+    HGDIOBJ savedFont = SelectObject(dc, m_font);
+    COLORREF savedColor = SetTextColor(dc, m_textColor);
+    if (m_measure) Measure(dc);
+    if (IsVisible()) DrawTextBody(gfx);
+    SetMapMode(dc, savedMapMode);
+    SetTextColor(dc, savedColor);
+    SetBkMode(dc, savedBackMode);
+    SelectObject(dc, savedFont);
+}
+
+void CLCDText::DrawTextBody(CLCDGfx& gfx) {
+    HDC dc = gfx.DeviceContext();
+    SIZE& content = GetContentSize();
+    RECT rect{0, 0, content.cx, content.cy};
+    DrawTextExW(dc, m_text, m_length, &rect, m_format, &m_drawParams);
+    if (m_invert) InvertRect(dc, &rect);
+}

@@ -1,0 +1,211 @@
+// Text output of the native GDI and USER: metrics, extents, TextOutW and DrawTextExW. Text is
+// UTF-16; glyph cells are ascent plus descent high and advance wide, drawn from the top-left
+// corner of the cell, through the viewport origin and inside the clip region.
+#include <algorithm>
+
+#include "gdi_internal.h"
+#include "text_fonts.h"
+
+using namespace platform;
+
+namespace {
+
+realized_font* font_of(dc_object& dc) { return dc.font ? &realize(*dc.font) : nullptr; }
+
+int run_width(realized_font& font, const WCHAR* text, int length) {
+    int width = 0;
+    for (int i = 0; i < length;) width += font.measure(next_code_point(text, length, i));
+    return width;
+}
+
+RECT cut(RECT a, const RECT& b) {
+    a.left = std::max(a.left, b.left);
+    a.top = std::max(a.top, b.top);
+    a.right = std::min(a.right, b.right);
+    a.bottom = std::min(a.bottom, b.bottom);
+    return a;
+}
+
+// Draws a run with its cell's top-left corner at the logical point (x, y), touching only device
+// pixels inside `limit`. With the opaque mode the cells are first filled with the background colour.
+void draw_run(dc_object& dc, realized_font& font, int x, int y, const WCHAR* text, int length, RECT limit) {
+    int device_x = x + dc.viewport.x, device_y = y + dc.viewport.y;
+    limit = cut(limit, drawable_area(dc));
+    bitmap_object& bitmap = *dc.bitmap;
+    if (dc.background_mode == OPAQUE) {
+        RECT cells =
+            cut({device_x, device_y, device_x + run_width(font, text, length), device_y + font.height()}, limit);
+        uint32_t background = bitmap.value_of(dc.background_colour);
+        for (int py = cells.top; py < cells.bottom; ++py)
+            for (int px = cells.left; px < cells.right; ++px) bitmap.put(px, py, background);
+    }
+    uint32_t ink = bitmap.value_of(dc.text_colour);
+    int baseline = device_y + font.ascent();
+    int pen = device_x;
+    for (int i = 0; i < length;) {
+        const glyph_image& glyph = font.glyph(next_code_point(text, length, i));
+        int left = pen + glyph.left, top = baseline - glyph.top;
+        for (int gy = 0; gy < glyph.rows; ++gy) {
+            int py = top + gy;
+            if (py < limit.top || py >= limit.bottom) continue;
+            const uint8_t* row = glyph.ink.data() + static_cast<ptrdiff_t>(gy) * glyph.width;
+            for (int gx = 0; gx < glyph.width; ++gx) {
+                int px = left + gx;
+                if (row[gx] && px >= limit.left && px < limit.right) bitmap.put(px, py, ink);
+            }
+        }
+        pen += glyph.advance;
+    }
+}
+
+bool is_space(WCHAR unit) { return unit == u' '; }
+bool is_newline(WCHAR unit) { return unit == u'\r' || unit == u'\n'; }
+
+// One line of a DrawTextExW layout: the units [start, end) drawn, where the next line starts, and
+// its width with and without the spaces that end it.
+struct line_span {
+    int start;
+    int end;
+    int next;
+    int width;
+    int ink_width;
+};
+
+// The line starting at `start`. With word breaking a line holds whole words, each with the spaces
+// that follow it, as long as they fit inside `limit`.
+// A word wider than the line is not broken but stands on a line of its own, wider than the limit.
+line_span next_line(realized_font& font, const WCHAR* text, int length, int start, bool single, bool word_break,
+                    int limit) {
+    int width = 0;
+    int break_at = start, break_width = 0, break_ink = 0;  // the end of the last word and its spaces
+    int i = start;
+    while (i < length) {
+        if (!single && is_newline(text[i])) {
+            int next = i + 1;
+            if (text[i] == u'\r' && next < length && text[next] == u'\n') ++next;
+            return {start, i, next, width, width};
+        }
+        if (word_break && is_space(text[i])) {
+            int spaced = width, end = i;
+            for (; end < length && is_space(text[end]); ++end) spaced += font.measure(text[end]);
+            if (spaced > limit && break_at > start) return {start, break_at, break_at, break_width, break_ink};
+            break_ink = width;
+            width = break_width = spaced;
+            i = break_at = end;
+            continue;
+        }
+        int advance = font.measure(next_code_point(text, length, i));
+        if (word_break && width + advance > limit && break_at > start)
+            return {start, break_at, break_at, break_width, break_ink};
+        width += advance;
+    }
+    return {start, length, length, width, break_at == length ? break_ink : width};
+}
+
+// The width a line is aligned and measured with: left-aligned lines keep the spaces that end them
+// while those still fit, centred and right-aligned ones are placed by their ink alone.
+int layout_width(const line_span& line, UINT format, int limit) {
+    bool left = (format & (DT_CENTER | DT_RIGHT)) == 0;
+    return left && line.width <= limit ? line.width : line.ink_width;
+}
+
+}  // namespace
+
+extern "C" {
+
+BOOL WINAPI GetTextMetricsW(HDC hdc, LPTEXTMETRICW metrics) {
+    dc_object* dc = lookup_dc(hdc);
+    if (!dc || !metrics) return FALSE;
+    realized_font* font = font_of(*dc);
+    if (!font) return FALSE;
+    *metrics = TEXTMETRICW{};
+    metrics->tmHeight = font->height();
+    metrics->tmAscent = font->ascent();
+    metrics->tmDescent = font->descent();
+    metrics->tmInternalLeading = font->internal_leading();
+    metrics->tmAveCharWidth = font->measure(u'x');
+    int widest = 0;
+    for (char32_t code = 0x20; code < 0x7F; ++code) widest = std::max(widest, font->measure(code));
+    metrics->tmMaxCharWidth = widest;
+    metrics->tmWeight = font->weight() ? font->weight() : FW_NORMAL;
+    metrics->tmFirstChar = 0x20;
+    metrics->tmLastChar = 0xFFFF;
+    metrics->tmDefaultChar = 0x1F;
+    metrics->tmBreakChar = 0x20;
+    metrics->tmPitchAndFamily = dc->font->logfont.lfPitchAndFamily;
+    metrics->tmCharSet = dc->font->logfont.lfCharSet;
+    return TRUE;
+}
+
+BOOL WINAPI GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int length, LPSIZE size) {
+    dc_object* dc = lookup_dc(hdc);
+    if (!dc || !size || length < 0 || (!text && length > 0)) return FALSE;
+    realized_font* font = font_of(*dc);
+    if (!font) return FALSE;
+    *size = {run_width(*font, text, length), font->height()};
+    return TRUE;
+}
+
+BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int length) {
+    dc_object* dc = lookup_dc(hdc);
+    if (!dc || length < 0 || (!text && length > 0)) return FALSE;
+    realized_font* font = font_of(*dc);
+    if (!font || !dc->bitmap) return FALSE;
+    draw_run(*dc, *font, x, y, text, length, drawable_area(*dc));
+    return TRUE;
+}
+
+int WINAPI DrawTextExW(HDC hdc, LPWSTR text, int length, LPRECT rect, UINT format, LPDRAWTEXTPARAMS params) {
+    dc_object* dc = lookup_dc(hdc);
+    if (!dc || !rect || (!text && length != 0)) return 0;
+    if (params && params->cbSize != sizeof(DRAWTEXTPARAMS)) return 0;
+    if (length < 0) {
+        length = 0;
+        while (text[length]) ++length;
+    }
+    realized_font* font = font_of(*dc);
+    if (!font) return 0;
+    int left_margin = params ? params->iLeftMargin : 0;
+    int right_margin = params ? params->iRightMargin : 0;
+    RECT area{rect->left + left_margin, rect->top, rect->right - right_margin, rect->bottom};
+    bool single = (format & DT_SINGLELINE) != 0;
+    bool word_break = (format & DT_WORDBREAK) != 0 && !single;
+    bool measuring = (format & DT_CALCRECT) != 0;
+    int line_height = font->height();
+    int y = area.top;
+    if (single && !measuring) {
+        if (format & DT_VCENTER)
+            y = area.top + (area.bottom - area.top - line_height) / 2;
+        else if (format & DT_BOTTOM)
+            y = area.bottom - line_height;
+    }
+    RECT limit{rect->left + dc->viewport.x, rect->top + dc->viewport.y, rect->right + dc->viewport.x,
+               rect->bottom + dc->viewport.y};
+    if (format & DT_NOCLIP) limit = drawable_area(*dc);
+    int widest = 0;
+    int start = 0;
+    int top = y;
+    do {
+        line_span line = next_line(*font, text, length, start, single, word_break, area.right - area.left);
+        int width = layout_width(line, format, area.right - area.left);
+        widest = std::max(widest, width);
+        if (!measuring && dc->bitmap) {
+            int x = area.left;
+            if (format & DT_CENTER)
+                x = (area.left + area.right - width) / 2;
+            else if (format & DT_RIGHT)
+                x = area.right - width;
+            draw_run(*dc, *font, x, y, text + line.start, line.end - line.start, limit);
+        }
+        y += line_height;
+        start = line.next;
+    } while (start < length);
+    if (measuring) {
+        rect->right = rect->left + left_margin + widest + right_margin;
+        rect->bottom = rect->top + (y - top);
+    }
+    if (params) params->uiLengthDrawn = static_cast<UINT>(length);
+    return y - top;
+}
+
+}  // extern "C"

@@ -1,0 +1,251 @@
+// Face resolution, sizing and glyph rasterisation of the native text engine. The faces the
+// component names come from the fonts-wine package; any other name is matched by fontconfig,
+// and characters a face lacks come from the face fontconfig offers for them.
+#include "text_fonts.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_SIZES_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+
+namespace platform {
+
+namespace {
+
+constexpr const char* WINE_FONT_DIR = "/usr/share/wine/fonts";
+constexpr LONG BOLD_THRESHOLD = FW_SEMIBOLD;
+
+[[noreturn]] void fail(const std::string& message) {
+    std::fprintf(stderr, "keylume: %s\n", message.c_str());
+    std::exit(EXIT_FAILURE);
+}
+
+FT_Library library() {
+    static FT_Library instance = [] {
+        FT_Library lib = nullptr;
+        if (FT_Init_FreeType(&lib) != 0) fail("FreeType could not be initialised");
+        return lib;
+    }();
+    return instance;
+}
+
+// A face file opened once for the process.
+FT_Face open_face(const std::string& path, int index) {
+    // Process-lifetime caches are never destroyed: fonts stay usable until the process ends.
+    static auto& faces = *new std::map<std::pair<std::string, int>, FT_Face>;
+    auto key = std::make_pair(path, index);
+    auto found = faces.find(key);
+    if (found != faces.end()) return found->second;
+    FT_Face face = nullptr;
+    if (FT_New_Face(library(), path.c_str(), index, &face) != 0) face = nullptr;
+    faces.emplace(key, face);
+    return face;
+}
+
+std::string lower_ascii(const WCHAR* name) {
+    std::string out;
+    for (size_t i = 0; i < LF_FACESIZE && name[i]; ++i)
+        out += static_cast<char>(name[i] < 0x80 ? std::tolower(static_cast<int>(name[i])) : '?');
+    return out;
+}
+
+// The fonts-wine file of one of the faces Windows ships, or an empty name for other faces.
+std::string wine_font_file(const std::string& face, LONG weight) {
+    bool bold = weight >= BOLD_THRESHOLD;
+    if (face == "small fonts") return "small_fonts.ttf";
+    if (face == "ms sans serif") return "sserife.fon";
+    if (face.empty() || face == "tahoma" || face == "ms shell dlg" || face == "ms shell dlg 2")
+        return bold ? "tahomabd.ttf" : "tahoma.ttf";
+    return {};
+}
+
+// fontconfig's best file for a family name, or for a character when `code` is not zero.
+std::pair<std::string, int> fontconfig_match(const std::string& family, char32_t code, LONG weight) {
+    static bool ready = [] {
+        bool initialised = FcInit();
+        if (initialised) std::atexit(FcFini);  // fontconfig's caches go with the process
+        return initialised;
+    }();
+    if (!ready) fail("fontconfig could not be initialised");
+    FcPattern* pattern = FcPatternCreate();
+    if (!family.empty()) FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPatternAddInteger(pattern, FC_WEIGHT, weight >= BOLD_THRESHOLD ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    if (code) {
+        FcCharSet* charset = FcCharSetCreate();
+        FcCharSetAddChar(charset, code);
+        FcPatternAddCharSet(pattern, FC_CHARSET, charset);
+        FcCharSetDestroy(charset);
+    }
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    std::pair<std::string, int> file{"", 0};
+    FcChar8* path = nullptr;
+    int index = 0;
+    if (match && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch) {
+        FcPatternGetInteger(match, FC_INDEX, 0, &index);
+        file = {reinterpret_cast<const char*>(path), index};
+    }
+    if (match) FcPatternDestroy(match);
+    FcPatternDestroy(pattern);
+    return file;
+}
+
+}  // namespace
+
+// A face at one pixel size. Bitmap faces use their strike nearest the request.
+struct sized_face {
+    FT_Face face;
+    FT_Size size;
+    int ascent;
+    int descent;
+    int internal_leading;
+};
+
+namespace {
+
+// GDI's sizing: a negative height is the em height, a positive one the cell height; the cell
+// is the Windows ascent plus descent, scaled and rounded.
+sized_face* make_sized(FT_Face face, LONG height) {
+    auto* sized = new sized_face{face, nullptr, 0, 0, 0};
+    FT_New_Size(face, &sized->size);
+    FT_Activate_Size(sized->size);
+    if (!FT_IS_SCALABLE(face)) {
+        FT_Select_Size(face, 0);
+        sized->ascent = static_cast<int>(face->size->metrics.ascender >> 6);
+        sized->descent = static_cast<int>(face->size->metrics.height >> 6) - sized->ascent;
+        sized->internal_leading = sized->ascent + sized->descent - static_cast<int>(face->size->metrics.y_ppem);
+        return sized;
+    }
+    auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    long units = face->units_per_EM;
+    long win_ascent = os2 ? os2->usWinAscent : face->ascender;
+    long win_descent = os2 ? os2->usWinDescent : -face->descender;
+    long requested = height == 0 ? 12 : std::labs(height);
+    long ppem =
+        height > 0 ? (requested * units + (win_ascent + win_descent) / 2) / (win_ascent + win_descent) : requested;
+    FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(ppem));
+    sized->ascent = static_cast<int>((win_ascent * ppem + units / 2) / units);
+    sized->descent = static_cast<int>((win_descent * ppem + units / 2) / units);
+    sized->internal_leading = sized->ascent + sized->descent - static_cast<int>(ppem);
+    return sized;
+}
+
+sized_face* primary_face(const LOGFONTW& logfont) {
+    std::string face = lower_ascii(logfont.lfFaceName);
+    std::string wine_file = wine_font_file(face, logfont.lfWeight);
+    std::pair<std::string, int> file;
+    if (!wine_file.empty()) {
+        file = {std::string(WINE_FONT_DIR) + "/" + wine_file, 0};
+        if (!open_face(file.first, 0)) fail("font package fonts-wine is not installed (" + file.first + " missing)");
+    } else {
+        file = fontconfig_match(face, 0, logfont.lfWeight);
+        if (file.first.empty() || !open_face(file.first, file.second))
+            fail("no font for the face \"" + face + "\": install fonts-dejavu-core");
+    }
+    return make_sized(open_face(file.first, file.second), logfont.lfHeight);
+}
+
+// The hinted outline's advance, or -1 for a face without outlines.
+int outline_advance(FT_Face face, FT_UInt index) {
+    if (!FT_IS_SCALABLE(face) || FT_Load_Glyph(face, index, FT_LOAD_NO_BITMAP) != 0) return -1;
+    return static_cast<int>((face->glyph->advance.x + 32) >> 6);
+}
+
+glyph_image rasterise(const sized_face& sized, FT_UInt index) {
+    glyph_image image;
+    FT_Activate_Size(sized.size);
+    FT_Face face = sized.face;
+    int measure = outline_advance(face, index);
+    if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT) != 0) return image;
+    if (face->glyph->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(face->glyph, FT_RENDER_MODE_MONO) != 0)
+        return image;
+    const FT_Bitmap& bitmap = face->glyph->bitmap;
+    image.advance = static_cast<int>((face->glyph->advance.x + 32) >> 6);
+    image.measure = measure >= 0 ? measure : image.advance;
+    image.left = face->glyph->bitmap_left;
+    image.top = face->glyph->bitmap_top;
+    image.width = static_cast<int>(bitmap.width);
+    image.rows = static_cast<int>(bitmap.rows);
+    image.ink.resize(static_cast<size_t>(image.width) * image.rows);
+    for (int y = 0; y < image.rows; ++y) {
+        const unsigned char* line = bitmap.buffer + static_cast<ptrdiff_t>(y) * bitmap.pitch;
+        for (int x = 0; x < image.width; ++x) {
+            bool lit = bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? (line[x >> 3] >> (7 - (x & 7))) & 1 : line[x] >= 128;
+            image.ink[static_cast<size_t>(y) * image.width + x] = lit ? 1 : 0;
+        }
+    }
+    return image;
+}
+
+// The fallback face for a character, sized like the primary face's em.
+sized_face* fallback_face(char32_t code, const sized_face& primary, LONG weight) {
+    static auto& sized_fallbacks = *new std::map<std::tuple<std::string, int, long>, sized_face*>;
+    std::pair<std::string, int> file = fontconfig_match("", code, weight);
+    if (file.first.empty()) return nullptr;
+    FT_Face face = open_face(file.first, file.second);
+    if (!face || FT_Get_Char_Index(face, code) == 0) return nullptr;
+    long ppem = primary.face->size->metrics.y_ppem;
+    auto key = std::make_tuple(file.first, file.second, ppem);
+    auto found = sized_fallbacks.find(key);
+    if (found != sized_fallbacks.end()) return found->second;
+    sized_face* sized = make_sized(face, -ppem);
+    sized_fallbacks.emplace(key, sized);
+    return sized;
+}
+
+}  // namespace
+
+realized_font::realized_font(sized_face* primary, LONG weight)
+    : m_primary(primary),
+      m_weight(weight),
+      m_ascent(primary->ascent),
+      m_descent(primary->descent),
+      m_internal_leading(primary->internal_leading) {}
+
+const glyph_image& realized_font::glyph(char32_t code) {
+    auto found = m_glyphs.find(code);
+    if (found != m_glyphs.end()) return found->second;
+    FT_UInt index = FT_Get_Char_Index(m_primary->face, code);
+    glyph_image image;
+    if (index != 0 || code < 0x20) {
+        image = rasterise(*m_primary, index);
+    } else if (sized_face* fallback = fallback_face(code, *m_primary, m_weight)) {
+        image = rasterise(*fallback, FT_Get_Char_Index(fallback->face, code));
+    } else {
+        image = rasterise(*m_primary, 0);  // the face's missing-character box
+    }
+    return m_glyphs.emplace(code, std::move(image)).first->second;
+}
+
+realized_font& realize(font_object& font) {
+    if (font.realized) return *font.realized;
+    static auto& fonts = *new std::map<std::tuple<std::string, LONG, LONG>, std::unique_ptr<realized_font>>;
+    const LOGFONTW& logfont = font.logfont;
+    auto key = std::make_tuple(lower_ascii(logfont.lfFaceName), logfont.lfHeight, logfont.lfWeight);
+    auto found = fonts.find(key);
+    if (found == fonts.end())
+        found = fonts.emplace(key, std::make_unique<realized_font>(primary_face(logfont), logfont.lfWeight)).first;
+    font.realized = found->second.get();
+    return *font.realized;
+}
+
+char32_t next_code_point(const WCHAR* text, int length, int& i) {
+    char32_t unit = text[i++];
+    if (unit >= 0xD800 && unit <= 0xDBFF && i < length && text[i] >= 0xDC00 && text[i] <= 0xDFFF)
+        return 0x10000 + ((unit - 0xD800) << 10) + (text[i++] - 0xDC00);
+    return unit;
+}
+
+}  // namespace platform

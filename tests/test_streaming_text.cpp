@@ -1,0 +1,175 @@
+// The marquee tick by tick, with the screens' settings, in "Small Fonts" 7 points (which both
+// targets draw identically): pictures are compared with the whole strip "text, separator, text,
+// separator" drawn in one piece at the expected shift.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "CLCDStreamingText.h"
+#include "support/frame_rows.h"
+#include "support/test_clock.h"
+#include "support/text_pictures.h"
+#include "wide_text.h"
+
+using keylume_test::rows;
+using keylume_test::set_ticks;
+
+namespace {
+
+constexpr int BOX_X = 10, BOX_Y = 4, BOX_HEIGHT = 11;
+const WCHAR* const TITLE = WSTR("Hoppipolla");
+
+class marquee : public CLCDStreamingText {
+public:
+    size_t pieces() const { return m_children.size(); }
+    float carry() const { return m_carry; }
+    int state() const { return m_state; }
+};
+
+int text_width(const WCHAR* text) { return keylume_test::small_fonts_width(text); }
+
+struct screen {
+    screen() { gfx.CreateSurface(LCD_WIDTH, LCD_HEIGHT); }
+    // One refresh: the tick count moves to `now`, the marquee gets the tick and is painted.
+    rows refresh(marquee& line, DWORD now) {
+        set_ticks(now);
+        line.Tick(now);
+        gfx.StartFrame();
+        gfx.FillBlack();
+        line.Paint(gfx);
+        gfx.FinishFrame();
+        return keylume_test::box_rows(*gfx.BuildLcdBitmap(),
+                                      {BOX_X, BOX_Y, BOX_X + line.GetWidth(), BOX_Y + BOX_HEIGHT});
+    }
+    CLCDGfx gfx;
+};
+
+// What the box shows of `strip` moved `shift` pixels left, or aligned with `align` when it fits.
+rows expected(const std::u16string& strip, int width, int shift, UINT align = DT_LEFT) {
+    return keylume_test::drawn_text(strip, {BOX_X, BOX_Y, BOX_X + width, BOX_Y + BOX_HEIGHT}, -shift, 0, align);
+}
+
+std::u16string strip_of(const WCHAR* text) {
+    std::u16string one(reinterpret_cast<const char16_t*>(text));
+    return one + u"   " + one + u"   ";
+}
+
+// A marquee set up as the screens set up theirs, at tick 1000.
+void configure(marquee& line, int width, DWORD rate = 20) {
+    set_ticks(1000);
+    line.Prepare();
+    line.SetOrigin(BOX_X, BOX_Y);
+    line.SetSize(width, BOX_HEIGHT);
+    line.SetFaceName(WSTR("Small Fonts"));
+    line.SetPointSize(7);
+    line.SetScrollRate(rate);
+    line.SetStartPause(2000);
+    line.SetText(TITLE);
+}
+
+TEST(StreamingText, FittingTextStandsStillWithTheFitAlignment) {
+    int width = text_width(TITLE) + 20;
+    marquee line;
+    configure(line, width);
+    line.SetFitAlign(DT_CENTER);
+    line.SetText(WSTR("other"));
+    line.SetText(TITLE);
+    screen lcd;
+    rows still = expected(u"Hoppipolla", width, 0, DT_CENTER);
+    EXPECT_EQ(lcd.refresh(line, 1000), still);
+    EXPECT_EQ(line.pieces(), 1u);
+    for (DWORD t = 1100; t <= 6000; t += 100) ASSERT_EQ(lcd.refresh(line, t), still) << "at " << t;
+}
+
+TEST(StreamingText, TextExactlyAsWideAsTheBoxFits) {
+    int width = text_width(TITLE);
+    marquee line;
+    configure(line, width);
+    screen lcd;
+    lcd.refresh(line, 1000);
+    EXPECT_EQ(line.pieces(), 1u);
+    for (DWORD t = 1100; t <= 5000; t += 100) ASSERT_EQ(lcd.refresh(line, t), expected(u"Hoppipolla", width, 0));
+}
+
+TEST(StreamingText, EightPixelsEveryFourHundredMillisecondsAfterThePause) {
+    int width = text_width(TITLE) - 1;  // one pixel too wide
+    marquee line;
+    configure(line, width);
+    screen lcd;
+    std::u16string strip = strip_of(TITLE);
+    EXPECT_EQ(lcd.refresh(line, 1000), expected(strip, width, 0)) << "the build paint draws the line";
+    EXPECT_EQ(line.pieces(), 4u);
+    DWORD t = 1000;
+    for (; t < 3000; t += 100) ASSERT_EQ(lcd.refresh(line, t), expected(strip, width, 0)) << "pausing at " << t;
+    EXPECT_EQ(lcd.refresh(line, 3000), expected(strip, width, 0));
+    EXPECT_EQ(line.state(), 0) << "the pause ends only when strictly more than 2000 ms passed";
+    EXPECT_EQ(lcd.refresh(line, 3100), expected(strip, width, 0));
+    EXPECT_EQ(line.state(), 1);
+    for (int step = 1; step <= 3; ++step) {
+        for (int paint = 1; paint <= 3; ++paint)
+            EXPECT_EQ(lcd.refresh(line, 3100 + (step - 1) * 400 + paint * 100), expected(strip, width, 8 * (step - 1)));
+        EXPECT_EQ(lcd.refresh(line, 3100 + step * 400), expected(strip, width, 8 * step)) << "step " << step;
+    }
+}
+
+TEST(StreamingText, RateSixtyNineCarriesTheFraction) {
+    int width = 40;
+    marquee line;
+    configure(line, width, 69);
+    screen lcd;
+    std::u16string strip = strip_of(TITLE);
+    lcd.refresh(line, 1000);
+    lcd.refresh(line, 3100);  // the pause is over: scrolling starts with nothing travelled
+    EXPECT_EQ(lcd.refresh(line, 3200), expected(strip, width, 0)) << "6.9 pixels are not yet a step";
+    EXPECT_NEAR(line.carry(), 6.9f, 1e-4f);
+    EXPECT_EQ(lcd.refresh(line, 3300), expected(strip, width, 13));
+    EXPECT_NEAR(line.carry(), 0.8f, 1e-4f);
+}
+
+TEST(StreamingText, LeadPieceCyclesWithoutAVisibleJump) {
+    int width = 40;
+    marquee line;
+    configure(line, width);
+    screen lcd;
+    std::u16string strip = strip_of(TITLE);
+    int period = text_width(TITLE) + text_width(WSTR("   "));
+    lcd.refresh(line, 1000);
+    lcd.refresh(line, 3100);
+    int shift = 0;
+    for (DWORD t = 3500; t <= 3100 + 400 * 40; t += 400) {
+        shift += 8;
+        ASSERT_EQ(lcd.refresh(line, t), expected(strip, width, shift % period)) << "shift " << shift;
+    }
+    EXPECT_GT(shift, 2 * period) << "the text went round more than once";
+    EXPECT_EQ(line.pieces(), 4u);
+}
+
+TEST(StreamingText, SameTextKeepsRunningAndANewOneRestarts) {
+    int width = 40;
+    marquee line;
+    configure(line, width);
+    screen lcd;
+    lcd.refresh(line, 1000);
+    lcd.refresh(line, 3100);
+    lcd.refresh(line, 3500);
+    line.SetText(TITLE);
+    EXPECT_EQ(lcd.refresh(line, 3900), expected(strip_of(TITLE), width, 16));
+    set_ticks(4000);
+    line.SetText(WSTR("Glosoli and more"));
+    EXPECT_EQ(lcd.refresh(line, 4000), expected(strip_of(WSTR("Glosoli and more")), width, 0));
+    EXPECT_EQ(line.state(), 0);
+    EXPECT_EQ(lcd.refresh(line, 6000), expected(strip_of(WSTR("Glosoli and more")), width, 0));
+}
+
+TEST(StreamingText, TextIsCutTo255Units) {
+    marquee line;
+    configure(line, 40);
+    std::u16string long_text(400, u'w');
+    line.SetText(reinterpret_cast<const WCHAR*>(long_text.c_str()));
+    screen lcd;
+    lcd.refresh(line, 1000);
+    EXPECT_EQ(line.pieces(), 4u);
+}
+
+}  // namespace

@@ -1,0 +1,253 @@
+// The text object: measurement only after changes, margins, alignment bits, font setters,
+// truncation, and its pictures in the opaque, transparent, inverted and hidden cases.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "CLCDText.h"
+#include "support/frame_rows.h"
+#include "wide_text.h"
+
+using keylume_test::frame_rows;
+using keylume_test::open_surface;
+using keylume_test::rows;
+
+namespace {
+
+// A text object that counts its measurements: each one is two DrawTextExW calls through the
+// extents, seen here as a change of the stored extents after the box changed.
+class probed_text : public CLCDText {
+public:
+    BOOL measure_pending() const { return m_measure; }
+    UINT format() const { return m_format; }
+    int length() const { return m_length; }
+};
+
+void paint_at(CLCDText& text, CLCDGfx& gfx, int x, int y) {
+    HDC dc = gfx.DeviceContext();
+    SIZE& size = text.GetSize();
+    HRGN clip = CreateRectRgn(x, y, x + size.cx, y + size.cy);
+    SelectClipRgn(dc, clip);
+    SetViewportOrgEx(dc, x, y, nullptr);
+    text.Paint(gfx);
+    SetViewportOrgEx(dc, 0, 0, nullptr);
+    SelectClipRgn(dc, nullptr);
+    DeleteObject(clip);
+}
+
+LONG font_height(CLCDText& text) {
+    LOGFONTW logfont{};
+    GetObjectW(text.GetFont(), sizeof(LOGFONTW), &logfont);
+    return logfont.lfHeight;
+}
+
+TEST(Text, PrepareGivesTheEightPointGuiFont) {
+    probed_text text;
+    EXPECT_EQ(text.GetFont(), nullptr);
+    ASSERT_EQ(text.Prepare(), S_OK);
+    ASSERT_NE(text.GetFont(), nullptr);
+    EXPECT_NE(text.GetFont(), GetStockObject(DEFAULT_GUI_FONT));
+    LOGFONTW logfont{};
+    ASSERT_EQ(GetObjectW(text.GetFont(), sizeof(LOGFONTW), &logfont), static_cast<int>(sizeof(LOGFONTW)));
+    EXPECT_EQ(logfont.lfHeight, -11);
+    EXPECT_TRUE(wide_text::equal(logfont.lfFaceName, WSTR("MS Shell Dlg")));
+    EXPECT_EQ(text.format(), static_cast<UINT>(DT_NOPREFIX));
+    EXPECT_EQ(text.GetBackMode(), TRANSPARENT);
+}
+
+TEST(Text, StockGuiFontDescribesItselfAsWindowsDoes) {
+    LOGFONTW logfont{};
+    ASSERT_EQ(GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(LOGFONTW), &logfont),
+              static_cast<int>(sizeof(LOGFONTW)));
+    EXPECT_EQ(logfont.lfHeight, -11);
+    EXPECT_EQ(logfont.lfWidth, 0);
+    EXPECT_EQ(logfont.lfWeight, FW_NORMAL);
+    EXPECT_EQ(logfont.lfCharSet, ANSI_CHARSET);
+    EXPECT_EQ(logfont.lfQuality, DEFAULT_QUALITY);
+    EXPECT_EQ(logfont.lfPitchAndFamily, VARIABLE_PITCH | FF_SWISS);
+}
+
+TEST(Text, PointSizesGiveRoundedHeights) {
+    CLCDText text;
+    text.Prepare();
+    text.SetPointSize(6);
+    EXPECT_EQ(font_height(text), -8);
+    text.SetPointSize(7);
+    EXPECT_EQ(font_height(text), -9);
+    text.SetPointSize(10);
+    EXPECT_EQ(font_height(text), -13);
+}
+
+TEST(Text, FaceNameIsCutToThirtyOneCharacters) {
+    CLCDText text;
+    text.Prepare();
+    text.SetFaceName(nullptr);
+    text.SetFaceName(WSTR("Tahoma"));
+    LOGFONTW logfont{};
+    GetObjectW(text.GetFont(), sizeof(LOGFONTW), &logfont);
+    EXPECT_TRUE(wide_text::equal(logfont.lfFaceName, WSTR("Tahoma")));
+    EXPECT_EQ(logfont.lfHeight, -11);
+    text.SetFaceName(WSTR("An extraordinarily long face name that never ends"));
+    GetObjectW(text.GetFont(), sizeof(LOGFONTW), &logfont);
+    EXPECT_EQ(wide_text::length(logfont.lfFaceName), 31u);
+    text.SetWeight(FW_BOLD);
+    GetObjectW(text.GetFont(), sizeof(LOGFONTW), &logfont);
+    EXPECT_EQ(logfont.lfWeight, FW_BOLD);
+}
+
+TEST(Text, SameTextKeepsExtentsAndMargins) {
+    open_surface surface;
+    probed_text text;
+    text.Prepare();
+    text.SetSize(60, 13);
+    text.SetText(WSTR("Time 0:42"));
+    text.Paint(surface.gfx());
+    EXPECT_FALSE(text.measure_pending());
+    SIZE measured = text.GetTextExtent();
+    text.SetMarginLeft(4);
+    text.SetMarginRight(2);
+    text.SetText(WSTR("Time 0:42"));
+    EXPECT_FALSE(text.measure_pending());
+    EXPECT_EQ(text.GetMarginLeft(), 4);
+    EXPECT_EQ(text.GetMarginRight(), 2);
+    EXPECT_EQ(text.GetTextExtent().cx, measured.cx);
+    text.SetText(WSTR("Time 0:43"));
+    EXPECT_TRUE(text.measure_pending());
+    EXPECT_EQ(text.GetMarginLeft(), 0);
+    EXPECT_EQ(text.GetMarginRight(), 0);
+}
+
+TEST(Text, MarginsAndAlignmentDoNotMeasureAgain) {
+    open_surface surface;
+    probed_text text;
+    text.Prepare();
+    text.SetSize(60, 13);
+    text.SetText(WSTR("Measured"));
+    text.Paint(surface.gfx());
+    text.SetMarginLeft(3);
+    text.SetTextAlign(DT_RIGHT);
+    EXPECT_FALSE(text.measure_pending());
+    text.SetWrapping(TRUE);
+    EXPECT_TRUE(text.measure_pending());
+}
+
+TEST(Text, AlignmentReplacesOnlyTheAlignmentBits) {
+    probed_text text;
+    text.SetWrapping(TRUE);
+    text.SetTextAlign(DT_RIGHT);
+    text.SetTextAlign(DT_CENTER);
+    EXPECT_EQ(text.format(), static_cast<UINT>(DT_NOPREFIX | DT_WORDBREAK | DT_CENTER));
+    text.SetWrapping(FALSE);
+    EXPECT_EQ(text.format(), static_cast<UINT>(DT_NOPREFIX | DT_CENTER));
+}
+
+TEST(Text, LongLineIsWiderThanTheBoxAndWrapsTaller) {
+    open_surface surface;
+    CLCDText text;
+    text.Prepare();
+    text.SetSize(60, 13);
+    text.SetText(WSTR("one two three four five six seven"));
+    text.Paint(surface.gfx());
+    EXPECT_GT(text.GetTextExtent().cx, 60);
+    EXPECT_EQ(text.GetTextExtent().cy, 13);
+    EXPECT_LE(text.GetWrappedExtent().cx, 60);
+    EXPECT_GT(text.GetWrappedExtent().cy, 13);
+}
+
+TEST(Text, TextIsCutTo255UnitsWithoutSplittingAPair) {
+    probed_text text;
+    std::u16string long_text(300, u'x');
+    text.SetText(reinterpret_cast<const WCHAR*>(long_text.c_str()));
+    EXPECT_EQ(text.length(), 255);
+    EXPECT_EQ(wide_text::length(text.GetText()), 255u);
+    std::u16string paired(254, u'y');
+    paired += u"\U0001F3B5 tail";  // a surrogate pair at units 254 and 255
+    text.SetText(reinterpret_cast<const WCHAR*>(paired.c_str()));
+    EXPECT_EQ(text.length(), 254);
+    EXPECT_EQ(text.GetText()[253], u'y');
+    text.SetText(nullptr);
+    EXPECT_EQ(text.length(), 254);
+}
+
+TEST(Text, EmptyOpaqueTextPaintsABlackBoxAndTransparentNothing) {
+    open_surface surface;
+    surface.gfx().FillBox(0, 0, 20, 6);
+    CLCDText text;
+    text.Prepare();
+    text.SetSize(8, 3);
+    text.SetBackMode(OPAQUE);
+    paint_at(text, surface.gfx(), 2, 1);
+    CLCDText transparent;
+    transparent.Prepare();
+    transparent.SetSize(8, 3);
+    paint_at(transparent, surface.gfx(), 11, 1);
+    EXPECT_EQ(frame_rows(surface.finish(), 0, 0, 20, 6), (rows{
+                                                             "####################",
+                                                             "##........##########",
+                                                             "##........##########",
+                                                             "##........##########",
+                                                             "####################",
+                                                             "####################",
+                                                         }));
+}
+
+TEST(Text, InversionCoversTheContentNotTheBox) {
+    open_surface surface;
+    CLCDText text;
+    text.Prepare();
+    text.SetFaceName(WSTR("Small Fonts"));
+    text.SetPointSize(6);
+    text.SetSize(20, 11);
+    text.SetContentSize(6, 11);
+    text.SetText(WSTR("i"));
+    text.SetInvert(TRUE);
+    paint_at(text, surface.gfx(), 1, 0);
+    rows picture = frame_rows(surface.finish(), 0, 0, 22, 11);
+    for (const std::string& line : picture) {
+        EXPECT_EQ(line[0], '.');
+        EXPECT_EQ(line.substr(7), std::string(15, '.')) << "nothing is inverted right of the content";
+    }
+    EXPECT_EQ(picture[0].substr(1, 6), "######");
+    EXPECT_EQ(picture[10].substr(1, 6), "######");
+    EXPECT_NE(picture[6].substr(1, 6), "######") << "the glyph shows dark inside the inverted cell";
+}
+
+TEST(Text, HiddenOpaqueTextStillClearsItsBox) {
+    open_surface surface;
+    surface.gfx().FillBox(0, 0, 12, 4);
+    CLCDText text;
+    text.Prepare();
+    text.SetSize(6, 2);
+    text.SetText(WSTR("x"));
+    text.SetBackMode(OPAQUE);
+    text.SetVisible(FALSE);
+    paint_at(text, surface.gfx(), 3, 1);
+    EXPECT_EQ(frame_rows(surface.finish(), 0, 0, 12, 4), (rows{
+                                                             "############",
+                                                             "###......###",
+                                                             "###......###",
+                                                             "############",
+                                                         }));
+}
+
+TEST(Surface, PutTextDrawsTransparentlyAndRestoresTheModes) {
+    open_surface surface;
+    HDC dc = surface.dc();
+    LOGFONTW logfont{};
+    logfont.lfHeight = -8;
+    wide_text::copy_truncated(logfont.lfFaceName, LF_FACESIZE, WSTR("Small Fonts"));
+    HFONT font = CreateFontIndirectW(&logfont);
+    HGDIOBJ previous = SelectObject(dc, font);
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, RGB(255, 255, 255));
+    surface.gfx().PutText(0, 0, WSTR("Hi"));
+    EXPECT_EQ(GetBkMode(dc), OPAQUE);
+    EXPECT_EQ(GetMapMode(dc), MM_TEXT);
+    SelectObject(dc, previous);
+    DeleteObject(font);
+    rows picture = frame_rows(surface.finish(), 0, 0, 10, 11);
+    EXPECT_EQ(picture[0], "..........") << "the cell is not filled";
+    EXPECT_EQ(picture[5].substr(0, 8), ".######.");
+}
+
+}  // namespace
