@@ -1,6 +1,13 @@
 #include "initquit_keylume.h"
 
-// The hooks start and stop the display controller; this module does not have one yet, so until it
-// arrives the host's start-up and shut-down leave the component as it is.
-void initquit_keylume::on_startup() {}
-void initquit_keylume::on_shutdown() {}
+#include "LCD_Playback.h"
+#include "settings.h"
+
+void initquit_keylume::on_startup() {
+    LoadLineTemplates();
+    g_lcdPlayback.SetTimeModes(cfg_left_time_mode, cfg_right_time_mode);
+    g_lcdPlayback.SelectScreen(0);
+    g_lcdPlayback.Start();
+}
+
+void initquit_keylume::on_shutdown() { g_lcdPlayback.Shutdown(); }

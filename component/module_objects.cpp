@@ -2,6 +2,7 @@
 // of one translation unit are constructed in the order they are defined and destroyed in reverse.
 #include "component_client_object.h"
 #include "component_services.h"
+#include "LCD_Playback.h"
 #include "initquit_keylume.h"
 #include "module_state.h"
 #include "settings.h"
@@ -42,7 +43,8 @@ static component_client_object g_client;
 // 3. Factory 1: the version record.
 static service_factory_single_t<componentversion_myimpl> g_componentversion_factory;
 
-// 4. The display controller g_lcdPlayback is constructed here.
+// 4. The display controller, with its playback screen and device output; it connects nothing yet.
+LCD_Playback g_lcdPlayback;
 
 // 5. The sixteen settings.
 cfg_int_t<bool> cfg_priority_boost({0xE7F1FD8A, 0xB9F6, 0x4565, {0x84, 0x81, 0x90, 0xA1, 0x0F, 0x71, 0xEA, 0x92}},

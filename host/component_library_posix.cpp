@@ -1,5 +1,5 @@
-// Natively a component is a shared object opened with the dynamic loader; its loader handle is
-// its module instance.
+// Natively a component is a shared object opened with the dynamic loader; its module instance is
+// its load base address, as a module handle is on Windows and in the platform layer.
 #include <dlfcn.h>
 
 #include <stdexcept>
@@ -15,7 +15,12 @@ component_library::component_library(const std::string& path) {
         throw std::runtime_error("component '" + path + "' has no entry point velvox_get_interface");
     }
     m_entry = reinterpret_cast<velvox_entry_point>(entry);
-    m_instance = static_cast<HINSTANCE>(m_handle);
+    Dl_info module{};
+    if (!dladdr(entry, &module) || module.dli_fbase == nullptr) {
+        dlclose(m_handle);
+        throw std::runtime_error("cannot find where component '" + path + "' is loaded");
+    }
+    m_instance = static_cast<HINSTANCE>(module.dli_fbase);
 }
 
 component_library::~component_library() { dlclose(m_handle); }

@@ -438,6 +438,7 @@ std::string generate_source(const std::vector<resource>& resources, const std::s
     out << "};\n\n"
         << "struct registration {\n"
         << "    registration() { keylume_register_resources(table, table, sizeof table / sizeof table[0]); }\n"
+        << "    ~registration() { keylume_unregister_resources(table); }\n"
         << "} registered;\n\n}  // namespace\n";
     return out.str();
 }

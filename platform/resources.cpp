@@ -141,6 +141,10 @@ void keylume_register_resources(const void* address_in_module, const keylume_res
     resource_tables()[base].assign(table, table + count);
 }
 
+void keylume_unregister_resources(const void* address_in_module) {
+    resource_tables().erase(base_of(address_in_module));
+}
+
 HRSRC WINAPI FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
     const keylume_resource* resource = find(module, name, type);
     if (!resource) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);

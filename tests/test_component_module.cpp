@@ -10,6 +10,7 @@
 #include "component_services.h"
 #include "component_test_support.h"
 #include "loaded_component.h"
+#include "playback_host.h"
 #include "streams.h"
 
 namespace {
@@ -19,6 +20,7 @@ protected:
     static void SetUpTestSuite() {
         api = new host_api_object;
         add_standard_host_services(*api);
+        velvox_host::add_playback_services(*api);
         component = new loaded_component(component_library_path(), *api);
     }
     static void TearDownTestSuite() {

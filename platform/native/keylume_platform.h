@@ -51,4 +51,6 @@ extern "C" {
 // sources call it while the module is loaded.
 KEYLUME_PLATFORM_API void keylume_register_resources(const void* address_in_module, const keylume_resource* table,
                                                      size_t count);
+// Forgets them again when the module is unloaded, before its bytes go.
+KEYLUME_PLATFORM_API void keylume_unregister_resources(const void* address_in_module);
 }
