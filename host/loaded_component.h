@@ -24,6 +24,8 @@ public:
     loaded_component(const std::string& path, host_api_object& api);
 
     component_client& client() const { return *m_client; }
+    // The component's module instance, as the host handed it to the entry point.
+    HINSTANCE instance() const { return m_library.instance(); }
     // The factory list, head first.
     std::vector<service_factory_base*> factories() const;
     // The one instance of a class the factories offer; null when none does.
