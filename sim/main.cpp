@@ -186,8 +186,8 @@ int main(int argc, char** argv) {
         host_api_object api;
         add_standard_host_services(api);
         service_ptr_t<velvox_host::host_playback_registry> registry = velvox_host::add_playback_services(api);
-        keylume_host::virtual_clock clock(1000000);
         loaded_component component(folder + "/libkeylume.so", api);
+        keylume_host::virtual_clock clock(1000000);  // gone before the component is unloaded
         clock.drive(component.instance());
         auto& hooks = static_cast<initquit&>(*component.find_service(initquit::class_guid));
 

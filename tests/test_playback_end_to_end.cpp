@@ -44,7 +44,6 @@ protected:
     }
     void TearDown() override {
         if (started) hooks().on_shutdown();
-        component.reset();
         keylume_test::unregister_server_module();
     }
 
@@ -74,8 +73,10 @@ protected:
     keylume_test::loaded_server server;
     host_api_object api;
     service_ptr_t<velvox_host::host_playback_registry> registry;
-    keylume_host::virtual_clock clock{1000000};
     std::unique_ptr<loaded_component> component;
+    // Declared after the component: the clock gives the component's imports back before the
+    // component is unloaded.
+    keylume_host::virtual_clock clock{1000000};
     bool started = false;
 };
 
