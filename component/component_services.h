@@ -32,6 +32,5 @@ protected:
 
 template <typename T>
 using initquit_factory_t = service_factory_single_t<T>;
-// The preferences page's class and its page arrive with the page itself.
 template <typename T>
 using preferences_page_factory_t = service_factory_single_t<T>;

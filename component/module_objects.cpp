@@ -4,6 +4,7 @@
 #include "component_services.h"
 #include "LCD_Playback.h"
 #include "initquit_keylume.h"
+#include "preferences_page_keylume.h"
 #include "module_state.h"
 #include "settings.h"
 #include "signal_handlers.h"
@@ -81,7 +82,8 @@ cfg_string cfg_softkey4_line3({0x99986F9E, 0x5585, 0x4E7B, {0xB5, 0xE7, 0xA6, 0x
 // 6. Factory 2: the start-up and shut-down hooks.
 static initquit_factory_t<initquit_keylume> g_initquit_factory;
 
-// 7. Factory 3, the preferences page, follows here.
+// 7. Factory 3: the preferences page.
+static preferences_page_factory_t<preferences_page_keylume> g_preferences_page_factory;
 
 // The entry point: records the host API object and the module instance, hands out the client.
 extern "C" KEYLUME_EXPORT component_client* __cdecl velvox_get_interface(host_api* api, HINSTANCE instance) {

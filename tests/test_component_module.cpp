@@ -11,6 +11,7 @@
 #include "component_test_support.h"
 #include "loaded_component.h"
 #include "playback_host.h"
+#include "preferences_page_keylume.h"
 #include "streams.h"
 
 namespace {
@@ -56,9 +57,10 @@ TEST_F(component_module, client_reports_its_version_and_build) {
 
 TEST_F(component_module, factory_list_runs_from_the_last_registered) {
     std::vector<service_factory_base*> factories = component->factories();
-    ASSERT_EQ(factories.size(), 2u);
-    EXPECT_TRUE(same_guid(factories[0]->class_guid(), initquit::class_guid));
-    EXPECT_TRUE(same_guid(factories[1]->class_guid(), componentversion::class_guid));
+    ASSERT_EQ(factories.size(), 3u);
+    EXPECT_TRUE(same_guid(factories[0]->class_guid(), preferences_page::class_guid));
+    EXPECT_TRUE(same_guid(factories[1]->class_guid(), initquit::class_guid));
+    EXPECT_TRUE(same_guid(factories[2]->class_guid(), componentversion::class_guid));
 }
 
 TEST_F(component_module, version_record_texts) {
@@ -85,7 +87,7 @@ TEST_F(component_module, services_answer_queries_for_their_own_class_only) {
 }
 
 TEST_F(component_module, instances_are_static_and_never_destroyed) {
-    service_factory_base* factory = component->factories()[1];
+    service_factory_base* factory = component->factories()[2];
     service_ptr first;
     service_ptr second;
     factory->instance_create(first);

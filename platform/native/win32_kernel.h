@@ -69,3 +69,14 @@ KEYLUME_PLATFORM_API LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD 
 KEYLUME_PLATFORM_API LSTATUS WINAPI RegDeleteKeyA(HKEY key, LPCSTR sub_key);
 KEYLUME_PLATFORM_API LSTATUS WINAPI RegCloseKey(HKEY key);
 }
+
+#define CP_UTF8 65001
+
+extern "C" {
+// UTF-8 only (CP_UTF8); an invalid sequence becomes U+FFFD, as without MB_ERR_INVALID_CHARS.
+KEYLUME_PLATFORM_API int WINAPI MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR text, int bytes,
+                                                   LPWSTR wide, int units);
+// UTF-8 only (CP_UTF8); an unpaired surrogate becomes U+FFFD.
+KEYLUME_PLATFORM_API int WINAPI WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int units, LPSTR text,
+                                                   int bytes, LPCSTR default_char, BOOL* used_default);
+}
