@@ -11,6 +11,7 @@
 #include "component_test_support.h"
 #include "loaded_component.h"
 #include "playback_host.h"
+#include "player.h"
 #include "streams.h"
 #include "support/frame_rows.h"
 #include "support/server_registration.h"
@@ -92,8 +93,10 @@ TEST_F(PlaybackEndToEnd, StartsWithTheSplashViewUnderItsApplicationName) {
     EXPECT_EQ(keylume_test::lit_pixels(frame) > 0, true);
     for (const std::string& row : frame_rows(frame, 0, 0, 5, 43)) EXPECT_EQ(row, ".....");
     int picture = 0, texts = 0;
-    for (const std::string& row : frame_rows(frame, 5, 0, 31, 41)) picture += static_cast<int>(std::count(row.begin(), row.end(), '#'));
-    for (const std::string& row : frame_rows(frame, 31, 6, 160, 36)) texts += static_cast<int>(std::count(row.begin(), row.end(), '#'));
+    for (const std::string& row : frame_rows(frame, 5, 0, 31, 41))
+        picture += static_cast<int>(std::count(row.begin(), row.end(), '#'));
+    for (const std::string& row : frame_rows(frame, 31, 6, 160, 36))
+        texts += static_cast<int>(std::count(row.begin(), row.end(), '#'));
     EXPECT_GT(picture, 50);
     EXPECT_GT(texts, 50);
     EXPECT_EQ(frame_rows(frame, 0, 41, 160, 43), rows(2, std::string(160, '.')));
@@ -150,7 +153,7 @@ TEST_F(PlaybackEndToEnd, SoftButtonSelectsItsScreenAtTheFollowingTick) {
     const LcdBitmap& before = tick();
     rows artist_on_line_two = line(before, 1);
     server.control().press_buttons(0x2);  // the second soft button
-    tick();  // the press is read after this tick's frame went out
+    tick();                               // the press is read after this tick's frame went out
     server.control().release_buttons(0x2);
     EXPECT_EQ(line(tick(), 0), artist_on_line_two);  // screen 2 shows the artist first
 }
@@ -197,6 +200,87 @@ TEST_F(PlaybackEndToEnd, StreamTitlesRenderTheLinesAgain) {
     const LcdBitmap& after = tick();
     EXPECT_NE(line(after, 0), title_before);
     EXPECT_EQ(line(after, 1), artist_before);
+}
+
+// The stored boost settings (on, 5 seconds) apply from start-up.
+class BoostEndToEnd : public PlaybackEndToEnd {
+protected:
+    void SetUp() override {
+        PlaybackEndToEnd::SetUp();
+        std::vector<setting_row> rows = setting_rows();
+        rows[0].default_payload = {1};
+        rows[1].default_payload = {5, 0, 0, 0};
+        store(rows);
+        start();
+        tick();
+    }
+    // The priorities of the frames of the next `count` ticks.
+    std::vector<DWORD> priorities(int count) {
+        std::vector<DWORD> sent;
+        for (int i = 0; i < count; ++i) {
+            tick();
+            sent.push_back(last_priority());
+        }
+        return sent;
+    }
+};
+
+TEST_F(BoostEndToEnd, TrackChangeSendsFiftyTicksAtTheBoostPriorityThenNormal) {
+    EXPECT_EQ(last_priority(), 128u);
+    registry->new_track(velvox_host::make_track_handle(track("Short", 200)));
+    std::vector<DWORD> sent = priorities(52);
+    EXPECT_EQ(std::vector<DWORD>(sent.begin(), sent.begin() + 50), std::vector<DWORD>(50, 255));
+    EXPECT_EQ(sent[50], 128u);
+    EXPECT_EQ(sent[51], 128u);
+}
+
+TEST_F(BoostEndToEnd, ASecondTrackChangeRestartsTheCount) {
+    registry->new_track(velvox_host::make_track_handle(track("One", 200)));
+    priorities(30);
+    registry->new_track(velvox_host::make_track_handle(track("Two", 200)));
+    std::vector<DWORD> sent = priorities(51);
+    EXPECT_EQ(std::vector<DWORD>(sent.begin(), sent.begin() + 50), std::vector<DWORD>(50, 255));
+    EXPECT_EQ(sent[50], 128u);
+}
+
+TEST_F(BoostEndToEnd, EditsSeeksAndStopsDoNotBoost) {
+    registry->track_edited(velvox_host::make_track_handle(track("One", 200)));
+    registry->position_sought(30);
+    registry->playback_stopped(0);
+    EXPECT_EQ(priorities(3), std::vector<DWORD>(3, 128));
+}
+
+TEST_F(PlaybackEndToEnd, WithoutTheBoostATrackChangeKeepsTheNormalPriority) {
+    start();
+    registry->new_track(velvox_host::make_track_handle(track("Short", 200)));
+    tick();
+    EXPECT_EQ(last_priority(), 128u);
+}
+
+TEST_F(PlaybackEndToEnd, ThePlayersPauseHoldsTheTimeFieldsAndItsSeekMovesTheBar) {
+    start();
+    velvox_host::playlist_entry entry;
+    entry.track = track("Short", 200);
+    velvox_host::player player(*registry, {entry});
+    player.play(0);
+    auto play_tick = [&]() -> const LcdBitmap& {
+        player.advance(100);
+        return tick();
+    };
+    auto times = [](const LcdBitmap& frame) { return frame_rows(frame, 0, 33, 160, 39); };
+    for (int i = 0; i < 25; ++i) play_tick();
+    rows at_two_and_a_half = times(play_tick());
+    player.set_paused(true);
+    for (int i = 0; i < 30; ++i) EXPECT_EQ(times(play_tick()), at_two_and_a_half);
+    player.set_paused(false);
+    for (int i = 0; i < 4; ++i) play_tick();
+    EXPECT_NE(times(play_tick()), at_two_and_a_half);  // 3 s
+
+    player.seek(100);
+    std::string bar = frame_rows(play_tick(), 0, 40, 160, 41)[0];
+    size_t cursor = bar.find("#####", 1);
+    ASSERT_NE(cursor, std::string::npos);
+    EXPECT_NEAR(static_cast<double>(cursor), 77, 3);  // half of the bar's travel
 }
 
 TEST_F(PlaybackEndToEnd, ShutDownClosesEverythingAndUnregisters) {
