@@ -215,6 +215,13 @@ realized_font::realized_font(sized_face* primary, LONG weight)
       m_internal_leading(primary->internal_leading) {}
 
 const glyph_image& realized_font::glyph(char32_t code) {
+    if (code < m_latin_glyphs.size() && m_latin_glyphs[code]) return *m_latin_glyphs[code];
+    const glyph_image& found = cached_glyph(code);
+    if (code < m_latin_glyphs.size()) m_latin_glyphs[code] = &found;
+    return found;
+}
+
+const glyph_image& realized_font::cached_glyph(char32_t code) {
     auto found = m_glyphs.find(code);
     if (found != m_glyphs.end()) return found->second;
     FT_UInt index = FT_Get_Char_Index(m_primary->face, code);

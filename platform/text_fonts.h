@@ -2,6 +2,7 @@
 // rasterised once, without anti-aliasing, into a cache that steady-state drawing only reads.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -42,12 +43,16 @@ public:
     int measure(char32_t code) { return glyph(code).measure; }
 
 private:
+    const glyph_image& cached_glyph(char32_t code);
+
     sized_face* m_primary;
     LONG m_weight;
     int m_ascent;
     int m_descent;
     int m_internal_leading;
     std::unordered_map<char32_t, glyph_image> m_glyphs;
+    // The glyphs of the first 256 code points, found without hashing (the map's entries stay put).
+    std::array<const glyph_image*, 256> m_latin_glyphs{};
 };
 
 // The realized font of a font object, made on first use and shared by all fonts with the same
