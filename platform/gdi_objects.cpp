@@ -10,10 +10,9 @@
 namespace platform {
 namespace {
 
-pointer_set& live_objects() {
-    static pointer_set objects;
-    return objects;
-}
+// Constant-initialised: looked up by every call that takes a handle, it needs no guard.
+constinit pointer_set live_set;
+pointer_set& live_objects() { return live_set; }
 
 LOGFONTW make_logfont(LONG height, LONG weight, BYTE pitch_and_family, const char* face) {
     LOGFONTW logfont{};

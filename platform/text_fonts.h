@@ -38,11 +38,16 @@ public:
     LONG weight() const { return m_weight; }
 
     // The glyph of a code point, from the primary face or else a fallback face that has it.
-    const glyph_image& glyph(char32_t code);
+    const glyph_image& glyph(char32_t code) {
+        if (code < m_latin_glyphs.size() && m_latin_glyphs[code]) return *m_latin_glyphs[code];
+        return remembered_glyph(code);
+    }
     int advance(char32_t code) { return glyph(code).advance; }
     int measure(char32_t code) { return glyph(code).measure; }
 
 private:
+    // The glyph from the map, remembered in the Latin table when it belongs there.
+    const glyph_image& remembered_glyph(char32_t code);
     const glyph_image& cached_glyph(char32_t code);
 
     sized_face* m_primary;
@@ -60,6 +65,11 @@ private:
 realized_font& realize(font_object& font);
 
 // Decodes the code point at text[i] (a surrogate pair counts two units) and moves i past it.
-char32_t next_code_point(const WCHAR* text, int length, int& i);
+inline char32_t next_code_point(const WCHAR* text, int length, int& i) {
+    char32_t unit = text[i++];
+    if (unit >= 0xD800 && unit <= 0xDBFF && i < length && text[i] >= 0xDC00 && text[i] <= 0xDFFF)
+        return 0x10000 + ((unit - 0xD800) << 10) + (text[i++] - 0xDC00);
+    return unit;
+}
 
 }  // namespace platform
