@@ -71,17 +71,6 @@ void bitmap_object::fill_span(int y, int left, int right, uint32_t value) {
     }
 }
 
-void bitmap_object::fill_masked(int y, int left, const uint8_t* mask, int count, uint32_t value) {
-    if (bits_per_pixel == 8) {
-        uint8_t* line = row(y) + left;
-        for (int i = 0; i < count; ++i)
-            if (mask[i]) line[i] = static_cast<uint8_t>(value);
-        return;
-    }
-    for (int i = 0; i < count; ++i)
-        if (mask[i]) put(left + i, y, value);
-}
-
 uint32_t bitmap_object::value_of(COLORREF colour) const {
     if (colour == m_last_colours[0]) return m_last_values[0];
     if (colour != m_last_colours[1]) {  // a new colour takes the place of the older one

@@ -61,7 +61,17 @@ struct bitmap_object final : gdi_object {
     // Sets the pixels [left, right) of row y to `value`.
     void fill_span(int y, int left, int right, uint32_t value);
     // Sets pixel left + i of row y to `value` for each i below `count` where mask[i] is not 0.
-    void fill_masked(int y, int left, const uint8_t* mask, int count, uint32_t value);
+    // Inline: text drawing calls it for every row of every glyph.
+    void fill_masked(int y, int left, const uint8_t* mask, int count, uint32_t value) {
+        if (bits_per_pixel == 8) {
+            uint8_t* line = row(y) + left;
+            for (int i = 0; i < count; ++i)
+                if (mask[i]) line[i] = static_cast<uint8_t>(value);
+            return;
+        }
+        for (int i = 0; i < count; ++i)
+            if (mask[i]) put(left + i, y, value);
+    }
     uint32_t value_mask() const { return bits_per_pixel >= 32 ? 0xFFFFFFFFu : (1u << bits_per_pixel) - 1; }
     // The pixel value GDI stores for a colour: the nearest colour-table entry (the first of equal
     // ones) for palette formats, the colour itself otherwise. The colour table is fixed when the
