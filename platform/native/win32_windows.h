@@ -47,7 +47,9 @@ typedef const DLGTEMPLATE* LPCDLGTEMPLATEW;
 #define BM_GETCHECK 0x00F0
 #define BM_SETCHECK 0x00F1
 #define BM_CLICK 0x00F5
+#define EM_GETSEL 0x00B0
 #define EM_SETSEL 0x00B1
+#define EM_REPLACESEL 0x00C2
 #define EM_LIMITTEXT 0x00C5
 
 // Notifications.
@@ -94,6 +96,12 @@ typedef const DLGTEMPLATE* LPCDLGTEMPLATEW;
 #define MAKEWPARAM(low, high) ((WPARAM)(DWORD)MAKELONG(low, high))
 #define MAKELPARAM(low, high) ((LPARAM)(DWORD)MAKELONG(low, high))
 
+#define SW_HIDE 0
+#define SW_SHOW 5
+
+#define GW_HWNDNEXT 2
+#define GW_CHILD 5
+
 #define GWL_STYLE (-16)
 #define GWL_ID (-12)
 
@@ -125,5 +133,10 @@ KEYLUME_PLATFORM_API BOOL WINAPI EnableWindow(HWND window, BOOL enable);
 KEYLUME_PLATFORM_API BOOL WINAPI IsWindowEnabled(HWND window);
 KEYLUME_PLATFORM_API HWND WINAPI SetFocus(HWND window);
 KEYLUME_PLATFORM_API HWND WINAPI GetFocus();
+KEYLUME_PLATFORM_API BOOL WINAPI ShowWindow(HWND window, int command);
+KEYLUME_PLATFORM_API BOOL WINAPI IsWindowVisible(HWND window);
+// GW_CHILD: the first child; GW_HWNDNEXT: the next sibling, in creation order.
+KEYLUME_PLATFORM_API HWND WINAPI GetWindow(HWND window, UINT relation);
+KEYLUME_PLATFORM_API int WINAPI GetClassNameW(HWND window, LPWSTR buffer, int capacity);
 KEYLUME_PLATFORM_API LONG WINAPI GetWindowLongW(HWND window, int index);
 }
