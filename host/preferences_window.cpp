@@ -29,7 +29,7 @@ constexpr setting_control SETTING_CONTROLS[16] = {
     {"cfg_softkey4_line3", setting_control_kind::line_edit, IDC_SOFTKEY4_LINE3},
 };
 
-// The host window the page sits in: a plain top-level window as large as the page.
+// The host window the page sits in: a plain top-level window with room for the page.
 constexpr int HOST_WIDTH = 520, HOST_HEIGHT = 520;
 
 wide_text wide_from(const std::string& text) {
@@ -75,25 +75,26 @@ const setting_control& setting_control_named(const std::string& name) {
     throw std::invalid_argument("no setting named '" + name + "' on the preferences page; the settings are " + known);
 }
 
-preferences_window::preferences_window(const loaded_component& component) {
+preferences_host_window::preferences_host_window()
+    : m_window(CreateWindowExW(0, WSTR("STATIC"), WSTR("Preferences"), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                               HOST_WIDTH, HOST_HEIGHT, nullptr, nullptr, nullptr, nullptr)) {
+    if (!m_window)
+        throw std::runtime_error("the host could not create its preferences window (error " +
+                                 std::to_string(GetLastError()) + ")");
+}
+
+preferences_host_window::~preferences_host_window() { DestroyWindow(m_window); }
+
+preferences_window::preferences_window(const loaded_component& component, HWND host_window) {
     service_ptr found = component.find_service(preferences_page::class_guid);
     if (!found) throw std::runtime_error("the component offers no preferences page");
     m_page = static_cast<preferences_page*>(found.get());
-    m_host_window = CreateWindowExW(0, WSTR("STATIC"), WSTR("Preferences"), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                    HOST_WIDTH, HOST_HEIGHT, nullptr, nullptr, nullptr, nullptr);
-    if (!m_host_window) throw std::runtime_error("the host could not create the preferences window");
-    m_page_window = m_page->create_window(m_host_window);
-    if (!m_page_window) {
-        DestroyWindow(m_host_window);
-        throw std::runtime_error("the component's preferences page created no window");
-    }
+    m_page_window = m_page->create_window(host_window);
+    if (!m_page_window) throw std::runtime_error("the component's preferences page created no window");
     ShowWindow(m_page_window, SW_SHOW);
 }
 
-preferences_window::~preferences_window() {
-    close();
-    DestroyWindow(m_host_window);
-}
+preferences_window::~preferences_window() { close(); }
 
 void preferences_window::close() {
     if (m_page_window) DestroyWindow(m_page_window);
@@ -146,13 +147,14 @@ void preferences_window::click(int control) { SendMessageW(usable_control(contro
 
 void preferences_window::move_focus(int control) { SetFocus(usable_control(control, "move the focus to")); }
 
-std::string preferences_window::text(int control) const {
-    HWND window = control_window(control);
+std::string utf8_window_text(HWND window) {
     wide_text wide(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, 0);
     int units = GetWindowTextW(window, wide.data(), static_cast<int>(wide.size()));
     wide.resize(static_cast<size_t>(units > 0 ? units : 0));
     return utf8_from(wide);
 }
+
+std::string preferences_window::text(int control) const { return utf8_window_text(control_window(control)); }
 
 bool preferences_window::checked(int control) const {
     return SendMessageW(control_window(control), BM_GETCHECK, 0, 0) == BST_CHECKED;

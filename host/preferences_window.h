@@ -33,24 +33,43 @@ std::span<const setting_control> setting_controls();
 // The setting of that name; throws std::invalid_argument naming it and the known names.
 const setting_control& setting_control_named(const std::string& name);
 
+// A window's text as UTF-8.
+std::string utf8_window_text(HWND window);
+
 // How typing treats what the edit holds.
 enum class typing_start {
     replacing_all,  // the whole text is selected first, so the first key replaces it
     at_end,         // the caret goes to the end, after the text
 };
 
+// The host's top-level preferences window, shown, in which a page is placed. Showing and
+// destroying a top-level window takes real time under Wine: one can serve many pages.
+class preferences_host_window {
+public:
+    // Throws std::runtime_error when the window cannot be made.
+    preferences_host_window();
+    ~preferences_host_window();
+    preferences_host_window(const preferences_host_window&) = delete;
+    preferences_host_window& operator=(const preferences_host_window&) = delete;
+
+    HWND handle() const { return m_window; }
+
+private:
+    HWND m_window;
+};
+
+// A component's preferences page, open in a host window.
 class preferences_window {
 public:
-    // Finds the component's preferences_page and creates its window inside a host window of its
-    // own; throws std::runtime_error when the component offers no page or the page makes no
-    // window.
-    explicit preferences_window(const loaded_component& component);
+    // Finds the component's preferences_page and creates its window as a child of host_window;
+    // throws std::runtime_error when the component offers no page or the page makes no window.
+    preferences_window(const loaded_component& component, HWND host_window);
+    // Closes the page.
     ~preferences_window();
     preferences_window(const preferences_window&) = delete;
     preferences_window& operator=(const preferences_window&) = delete;
 
     preferences_page& page() { return *m_page; }
-    HWND host_window() const { return m_host_window; }
     // The page's window; null once closed.
     HWND page_window() const { return m_page_window; }
 
@@ -73,7 +92,7 @@ public:
     // The control that has the focus, 0 when none of the page's has it.
     int focused_control() const;
 
-    // Destroys the page's window (the host window stays until the end).
+    // Destroys the page's window; the host window stays.
     void close();
 
 private:
@@ -83,7 +102,6 @@ private:
     void focus_and_select_all(HWND edit);
 
     service_ptr_t<preferences_page> m_page;
-    HWND m_host_window = nullptr;
     HWND m_page_window = nullptr;
 };
 

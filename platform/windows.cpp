@@ -390,6 +390,9 @@ HWND WINAPI CreateDialogIndirectParamW(HINSTANCE, LPCDLGTEMPLATEW dialog_templat
         }
         reader.name();  // face name
     }
+    // Dialogs get the three-dimensional look; a control dialog has no caption or system menu.
+    style |= DS_3DLOOK;
+    if (style & DS_CONTROL) style &= ~static_cast<DWORD>(WS_CAPTION | WS_SYSMENU);
     window_object* dialog = create_window(window_class::dialog, style, ex_style, 0, title, parent_window);
     dialog->dialog_procedure = procedure;
     for (WORD i = 0; i < item_count; ++i) {
@@ -420,6 +423,11 @@ HWND WINAPI CreateDialogIndirectParamW(HINSTANCE, LPCDLGTEMPLATEW dialog_templat
             if (parent_window) parent_window->children.pop_back();
             SetLastError(1407);
             return nullptr;
+        }
+        // In the three-dimensional look a control's flat border becomes a sunken client edge.
+        if (item_style & WS_BORDER) {
+            item_style &= ~static_cast<DWORD>(WS_BORDER);
+            item_ex_style |= WS_EX_CLIENTEDGE;
         }
         create_window(type, item_style, item_ex_style, id, item_text.is_ordinal ? u"" : item_text.name, dialog);
     }
@@ -581,6 +589,7 @@ LONG WINAPI GetWindowLongW(HWND handle, int index) {
     window_object* window = lookup(handle);
     if (!window) return 0;
     if (index == GWL_STYLE) return static_cast<LONG>(window->style);
+    if (index == GWL_EXSTYLE) return static_cast<LONG>(window->ex_style);
     if (index == GWL_ID) return window->id;
     return 0;
 }

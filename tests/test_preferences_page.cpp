@@ -74,6 +74,11 @@ velvox_host::track_record track(const std::string& title, double length) {
 
 class PreferencesPage : public ::testing::Test {
 protected:
+    static void SetUpTestSuite() { host_window = new velvox_host::preferences_host_window; }
+    static void TearDownTestSuite() {
+        delete host_window;
+        host_window = nullptr;
+    }
     void SetUp() override {
         keylume_test::register_server_module(server.path());
         add_standard_host_services(api, host_version);
@@ -106,7 +111,7 @@ protected:
         started = true;
     }
     preferences_window& open() {
-        window = std::make_unique<preferences_window>(*component);
+        window = std::make_unique<preferences_window>(*component, host_window->handle());
         return *window;
     }
     // One 100 ms tick of the host's message loop; the frame the keyboard got.
@@ -129,6 +134,7 @@ protected:
     rows line(const LcdBitmap& frame, int index) { return frame_rows(frame, 0, index * 11, 160, index * 11 + 10); }
     rows time_fields(const LcdBitmap& frame) { return frame_rows(frame, 0, 33, 160, 39); }
 
+    static inline velvox_host::preferences_host_window* host_window = nullptr;
     std::string host_version = "1.0";
     keylume_test::loaded_server server;
     host_api_object api;
@@ -415,6 +421,103 @@ TEST_F(PreferencesPage, DriverRefusesWhatAPersonCannotDo) {
     page.close();
     EXPECT_EQ(page.page_window(), nullptr);
     EXPECT_THROW(page.text(IDC_SOFTKEY1_LINE1), std::logic_error);
+}
+
+struct expected_control {
+    int id;
+    const char* class_name;
+    const char* text;
+    DWORD style;  // besides WS_CHILD and WS_VISIBLE
+};
+
+constexpr DWORD LINE_EDIT = WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
+constexpr DWORD LABEL = WS_GROUP;
+constexpr DWORD RADIO = BS_AUTORADIOBUTTON;
+
+const expected_control PAGE_CONTROLS[40] = {
+    {1004, "button", "Increase LCD Priority On Song Change", BS_AUTOCHECKBOX | WS_TABSTOP},
+    {1015, "edit", "5", WS_DISABLED | WS_BORDER | WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL},
+    {-1, "static", "Seconds", LABEL},
+    {1019, "button", "Left Time Display", BS_GROUPBOX},
+    {1016, "button", "Current Position", RADIO | WS_GROUP},
+    {1017, "button", "Track Length", RADIO},
+    {1018, "button", "Countdown", RADIO},
+    {1023, "button", "Right Time Display", BS_GROUPBOX},
+    {1020, "button", "Current Position", RADIO | WS_GROUP},
+    {1021, "button", "Track Length", RADIO},
+    {1022, "button", "Countdown", RADIO},
+    {-1, "button", "Softkey 1", BS_GROUPBOX},
+    {-1, "static", "Line 1:", LABEL},
+    {1001, "edit", "%title%", LINE_EDIT},
+    {-1, "static", "Line 2:", LABEL},
+    {1002, "edit", "%artist%", LINE_EDIT},
+    {-1, "static", "Line 3:", LABEL},
+    {1003, "edit", "%album% '('%date%')'", LINE_EDIT},
+    {-1, "button", "Softkey 2", BS_GROUPBOX},
+    {-1, "static", "Line 1:", LABEL},
+    {1052, "edit", "%artist%", LINE_EDIT},
+    {-1, "static", "Line 2:", LABEL},
+    {1053, "edit", "%title%", LINE_EDIT},
+    {-1, "static", "Line 3:", LABEL},
+    {1054, "edit", "%album%", LINE_EDIT},
+    {-1, "button", "Softkey 3", BS_GROUPBOX},
+    {-1, "static", "Line 1:", LABEL},
+    {1040, "edit", "%title%", LINE_EDIT},
+    {-1, "static", "Line 2:", LABEL},
+    {1041, "edit", "%artist%", LINE_EDIT},
+    {-1, "static", "Line 3:", LABEL},
+    {1042, "edit", "", LINE_EDIT},
+    {-1, "button", "Softkey 4", BS_GROUPBOX},
+    {-1, "static", "Line 1:", LABEL},
+    {1055, "edit", "%artist% - %title%", LINE_EDIT},
+    {-1, "static", "Line 2:", LABEL},
+    {1056, "edit", "%album% '('%date%')'", LINE_EDIT},
+    {-1, "static", "Line 3:", LABEL},
+    {1057, "edit", "%__mp3_stereo_mode%", LINE_EDIT},
+    {-1, "static", "Note: \"Immediate Display Of High Priority Items\" in your LCD Manager Options must be checked for this to work.",
+     LABEL},
+};
+
+std::string lower_class_name(HWND window) {
+    WCHAR name[32] = {};
+    int length = GetClassNameW(window, name, 32);
+    std::string text;
+    for (int i = 0; i < length; ++i) text += static_cast<char>(name[i] >= 'A' && name[i] <= 'Z' ? name[i] + 32 : name[i]);
+    return text;
+}
+
+// The page as created from its resource, with the texts filled in from the default settings.
+TEST_F(PreferencesPage, PageHasItsFortyControlsInOrder) {
+    preferences_window& page = open();
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(page.page_window(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    ASSERT_EQ(children.size(), 40u);
+    for (size_t i = 0; i < 40; ++i) {
+        const expected_control& expected = PAGE_CONTROLS[i];
+        HWND child = children[i];
+        SCOPED_TRACE("control " + std::to_string(i) + " (" + expected.text + ")");
+        EXPECT_EQ(GetDlgCtrlID(child), expected.id);
+        EXPECT_EQ(lower_class_name(child), expected.class_name);
+        EXPECT_EQ(velvox_host::utf8_window_text(child), expected.text);
+        // The dialog manager draws controls in the three-dimensional look: a border becomes a
+        // sunken client edge.
+        DWORD style = static_cast<DWORD>(GetWindowLongW(child, GWL_STYLE));
+        DWORD ex_style = static_cast<DWORD>(GetWindowLongW(child, GWL_EXSTYLE));
+        DWORD wanted = (expected.style & ~static_cast<DWORD>(WS_BORDER)) | WS_CHILD | WS_VISIBLE;
+        EXPECT_EQ(style & WS_BORDER, 0u) << std::hex << "style " << style;
+        EXPECT_EQ((ex_style & WS_EX_CLIENTEDGE) != 0, (expected.style & WS_BORDER) != 0) << std::hex << ex_style;
+        EXPECT_EQ(style & wanted, wanted) << std::hex << "style " << style << ", expected " << wanted;
+        EXPECT_EQ(style & WS_DISABLED, expected.style & WS_DISABLED) << std::hex << "style " << style;
+        if (expected.class_name == std::string("button")) {
+            EXPECT_EQ(style & BS_TYPEMASK, expected.style & BS_TYPEMASK) << std::hex << "style " << style;
+        }
+    }
+    // A control dialog loses its system menu.
+    DWORD style = static_cast<DWORD>(GetWindowLongW(page.page_window(), GWL_STYLE));
+    DWORD wanted = WS_CHILD | WS_VISIBLE | DS_CONTROL | DS_SETFONT | DS_FIXEDSYS | DS_3DLOOK;
+    EXPECT_EQ(style & (wanted | WS_SYSMENU), wanted) << std::hex << style;
+    EXPECT_EQ(GetParent(page.page_window()), host_window->handle());
 }
 
 TEST(PreferencesSettingNames, EachOfTheSixteenSettingsNamesItsControl) {
