@@ -30,7 +30,7 @@ constexpr setting_control SETTING_CONTROLS[16] = {
 };
 
 // The host window the page sits in: a plain top-level window with room for the page.
-constexpr int HOST_WIDTH = 520, HOST_HEIGHT = 520;
+constexpr int HOST_WIDTH = 600, HOST_HEIGHT = 560;
 
 wide_text wide_from(const std::string& text) {
     int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
