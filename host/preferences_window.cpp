@@ -97,7 +97,11 @@ preferences_window::preferences_window(const loaded_component& component, HWND h
 preferences_window::~preferences_window() { close(); }
 
 void preferences_window::close() {
-    if (m_page_window) DestroyWindow(m_page_window);
+    if (!m_page_window) return;
+    // A person closes the preferences with a button of the host's window, which takes the focus
+    // first: the seconds box learns it was left and stores what was typed into it.
+    if (focused_control() != 0) SetFocus(GetParent(m_page_window));
+    DestroyWindow(m_page_window);
     m_page_window = nullptr;
 }
 

@@ -92,7 +92,8 @@ public:
     // The control that has the focus, 0 when none of the page's has it.
     int focused_control() const;
 
-    // Destroys the page's window; the host window stays.
+    // Destroys the page's window, as a person's click on the host's close button does: the focus
+    // moves to the host window first. The host window stays.
     void close();
 
 private:

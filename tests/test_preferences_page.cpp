@@ -303,6 +303,16 @@ TEST_F(PreferencesPage, PastedFractionIsShownAndStoredAsTheSameWholeNumber) {
     }
 }
 
+// Closing takes the focus from the seconds box first, as the click on the host's button does.
+TEST_F(PreferencesPage, ClosingThePageWhileTheSecondsBoxHasTheFocusStoresTheSeconds) {
+    preferences_window& page = open();
+    page.click(IDC_PRIORITY_BOOST);
+    page.type_text(IDC_PRIORITY_SECONDS, "45");
+    EXPECT_EQ(page.focused_control(), IDC_PRIORITY_SECONDS);
+    page.close();
+    EXPECT_EQ(stored(priority_seconds), int_payload(30));
+}
+
 TEST_F(PreferencesPage, StoredSecondsOutsideTheRangeStayUntilTheBoxIsLeft) {
     std::vector<setting_row> rows = setting_rows();
     rows[priority_boost].default_payload = {1};
