@@ -173,6 +173,20 @@ TEST_F(PreferencesPage, OpeningChangesNoSettingEvenOutsideAscii) {
     EXPECT_EQ(saved(), before);
 }
 
+// Bytes that are not UTF-8 cannot pass through the controls' UTF-16 unchanged: the page leaves
+// such a template as stored until the user edits it.
+TEST_F(PreferencesPage, OpeningKeepsATemplateThatIsNotUtf8) {
+    std::vector<setting_row> rows = setting_rows();
+    rows[softkey1_line1 + 1].default_payload = text_payload("caf\xE9 \xFF%artist%");
+    store(rows);
+    blob_bytes before = saved();
+    preferences_window& page = open();
+    EXPECT_EQ(saved(), before);
+    EXPECT_NE(page.text(IDC_SOFTKEY1_LINE2).find("%artist%"), std::string::npos);
+    page.type_text(IDC_SOFTKEY1_LINE2, "%album%");
+    EXPECT_EQ(stored(softkey1_line1 + 1), text_payload("%album%"));
+}
+
 TEST_F(PreferencesPage, OpensWithTheDefaultsOnAFirstRun) {
     preferences_window& page = open();
     EXPECT_EQ(page.text(IDC_SOFTKEY1_LINE3), "%album% '('%date%')'");
