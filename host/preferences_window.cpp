@@ -40,8 +40,8 @@ wide_text wide_from(const std::string& text) {
 }
 
 std::string utf8_from(const wide_text& wide) {
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                    nullptr);
+    int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<size_t>(bytes), 0);
     if (bytes > 0)
         WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), bytes, nullptr,
@@ -71,7 +71,8 @@ const setting_control& setting_control_named(const std::string& name) {
     for (const setting_control& setting : SETTING_CONTROLS)
         if (name == setting.name) return setting;
     std::string known;
-    for (const setting_control& setting : SETTING_CONTROLS) known += std::string(known.empty() ? "" : ", ") + setting.name;
+    for (const setting_control& setting : SETTING_CONTROLS)
+        known += std::string(known.empty() ? "" : ", ") + setting.name;
     throw std::invalid_argument("no setting named '" + name + "' on the preferences page; the settings are " + known);
 }
 

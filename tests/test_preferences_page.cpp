@@ -8,20 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "blob_builder.h"
-#include "component_services.h"
-#include "component_test_support.h"
-#include "loaded_component.h"
-#include "playback_host.h"
 #include "preferences_window.h"
 #include "resource.h"
-#include "streams.h"
+#include "support/component_on_host.h"
 #include "support/frame_rows.h"
-#include "support/server_registration.h"
-#include "virtual_clock.h"
 
 using keylume_test::frame_rows;
 using keylume_test::rows;
+using keylume_test::sample_track;
 using velvox_host::preferences_window;
 using velvox_host::typing_start;
 
@@ -50,7 +44,8 @@ blob_bytes int_payload(int value) {
 blob_bytes payload_of(const blob_bytes& blob, int setting) {
     blob_bytes wanted = guid_bytes(setting_rows()[static_cast<size_t>(setting)].guid);
     for (size_t at = 0; at + 20 <= blob.size();) {
-        size_t size = blob[at + 16] | blob[at + 17] << 8 | blob[at + 18] << 16 | static_cast<size_t>(blob[at + 19]) << 24;
+        size_t size =
+            blob[at + 16] | blob[at + 17] << 8 | blob[at + 18] << 16 | static_cast<size_t>(blob[at + 19]) << 24;
         if (std::equal(wanted.begin(), wanted.end(), blob.begin() + static_cast<ptrdiff_t>(at)))
             return blob_bytes(blob.begin() + static_cast<ptrdiff_t>(at + 20),
                               blob.begin() + static_cast<ptrdiff_t>(at + 20 + size));
@@ -60,19 +55,7 @@ blob_bytes payload_of(const blob_bytes& blob, int setting) {
     return {};
 }
 
-velvox_host::track_record track(const std::string& title, double length) {
-    velvox_host::track_record record;
-    record.path = "/music/song.mp3";
-    record.file_name = "song.mp3";
-    record.tags.set("title", title);
-    record.tags.set("artist", "Nina Ray");
-    record.tags.set("album", "Lanterns");
-    record.tags.set("date", "2019");
-    record.length_seconds = length;
-    return record;
-}
-
-class PreferencesPage : public ::testing::Test {
+class PreferencesPage : public keylume_test::component_on_host {
 protected:
     static void SetUpTestSuite() { host_window = new velvox_host::preferences_host_window; }
     static void TearDownTestSuite() {
@@ -80,49 +63,19 @@ protected:
         host_window = nullptr;
     }
     void SetUp() override {
-        keylume_test::register_server_module(server.path());
-        add_standard_host_services(api, host_version);
-        registry = velvox_host::add_playback_services(api);
-        component = std::make_unique<loaded_component>(component_library_path(), api);
-        clock.drive(component->instance());
+        component_on_host::SetUp();
         store(setting_rows());  // every test starts from the defaults
     }
     void TearDown() override {
         window.reset();
-        if (started) hooks().on_shutdown();
-        keylume_test::unregister_server_module();
+        component_on_host::TearDown();
     }
 
-    initquit& hooks() { return static_cast<initquit&>(*component->find_service(initquit::class_guid)); }
-    void store(const std::vector<setting_row>& rows) {
-        memory_reader reader(settings_blob(rows));
-        abort_flag never;
-        component->client().load_configuration(reader, never);
-    }
-    blob_bytes saved() {
-        memory_writer writer;
-        abort_flag never;
-        component->client().save_configuration(writer, never);
-        return writer.bytes();
-    }
     blob_bytes stored(int setting) { return payload_of(saved(), setting); }
-    void start() {
-        hooks().on_startup();
-        started = true;
-    }
     preferences_window& open() {
         window = std::make_unique<preferences_window>(*component, host_window->handle());
         return *window;
     }
-    // One 100 ms tick of the host's message loop; the frame the keyboard got.
-    const LcdBitmap& tick() {
-        clock.advance(100);
-        EXPECT_EQ(clock.run_due_timers(), 1);
-        const lcd_server_frame* frame = server.control().last_frame();
-        EXPECT_NE(frame, nullptr);
-        return frame->bitmap;
-    }
-    DWORD last_priority() { return server.control().last_frame()->priority; }
     // A soft button pressed and released; the frame after it shows the selected screen.
     const LcdBitmap& press(DWORD button) {
         server.control().press_buttons(button);
@@ -135,16 +88,7 @@ protected:
     rows time_fields(const LcdBitmap& frame) { return frame_rows(frame, 0, 33, 160, 39); }
 
     static inline velvox_host::preferences_host_window* host_window = nullptr;
-    std::string host_version = "1.0";
-    keylume_test::loaded_server server;
-    host_api_object api;
-    service_ptr_t<velvox_host::host_playback_registry> registry;
-    std::unique_ptr<loaded_component> component;
-    // Declared after the component: the clock gives the component's imports back before the
-    // component is unloaded.
-    keylume_host::virtual_clock clock{1000000};
     std::unique_ptr<preferences_window> window;
-    bool started = false;
 };
 
 TEST_F(PreferencesPage, OpeningChangesNoSettingEvenOutsideAscii) {
@@ -152,11 +96,20 @@ TEST_F(PreferencesPage, OpeningChangesNoSettingEvenOutsideAscii) {
     rows[priority_boost].default_payload = {1};
     rows[priority_seconds].default_payload = int_payload(99);  // outside 1..30 until the box is left
     rows[left_time_mode].default_payload = int_payload(2);
-    const char* templates[12] = {"\xE2\x82\xAC %title% \xF0\x9F\x98\x80", "\xD0\x9F\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F",
-                                 "\xE6\x9B\xB2 %album%", "caf\xC3\xA9 '('%date%')'", "", "%artist%",
-                                 "\xC3\x85ngstr\xC3\xB6m", "%title% \xE2\x80\x94 %artist%", "x", "%tracknumber%",
-                                 "\xF0\x9D\x84\x9E", "$upper(%title%)"};
-    for (int i = 0; i < 12; ++i) rows[static_cast<size_t>(softkey1_line1 + i)].default_payload = text_payload(templates[i]);
+    const char* templates[12] = {"\xE2\x82\xAC %title% \xF0\x9F\x98\x80",
+                                 "\xD0\x9F\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F",
+                                 "\xE6\x9B\xB2 %album%",
+                                 "caf\xC3\xA9 '('%date%')'",
+                                 "",
+                                 "%artist%",
+                                 "\xC3\x85ngstr\xC3\xB6m",
+                                 "%title% \xE2\x80\x94 %artist%",
+                                 "x",
+                                 "%tracknumber%",
+                                 "\xF0\x9D\x84\x9E",
+                                 "$upper(%title%)"};
+    for (int i = 0; i < 12; ++i)
+        rows[static_cast<size_t>(softkey1_line1 + i)].default_payload = text_payload(templates[i]);
     store(rows);
     start();
     blob_bytes before = saved();
@@ -223,7 +176,7 @@ TEST_F(PreferencesPage, TypingStoresTheTemplateAtEveryKeystroke) {
 
 TEST_F(PreferencesPage, TypedTemplatesReachTheDisplayAtTheNextScreenSelection) {
     start();
-    registry->new_track(velvox_host::make_track_handle(track("Short", 200)));
+    registry->new_track(velvox_host::make_track_handle(sample_track("Short", 200)));
     const LcdBitmap& first = tick();
     rows title = line(first, 0), artist = line(first, 1);
     preferences_window& page = open();
@@ -242,7 +195,7 @@ TEST_F(PreferencesPage, TypedTemplatesReachTheDisplayAtTheNextScreenSelection) {
 
 TEST_F(PreferencesPage, BoostCheckBoxEnablesTheSecondsAndBoostsTheNextSongChange) {
     start();
-    registry->new_track(velvox_host::make_track_handle(track("Short", 200)));
+    registry->new_track(velvox_host::make_track_handle(sample_track("Short", 200)));
     tick();
     EXPECT_EQ(last_priority(), 128u);
     preferences_window& page = open();
@@ -252,7 +205,7 @@ TEST_F(PreferencesPage, BoostCheckBoxEnablesTheSecondsAndBoostsTheNextSongChange
     EXPECT_TRUE(page.checked(IDC_PRIORITY_BOOST));
     EXPECT_TRUE(page.enabled(IDC_PRIORITY_SECONDS));
     EXPECT_EQ(stored(priority_boost), blob_bytes{1});
-    registry->new_track(velvox_host::make_track_handle(track("Next", 200)));
+    registry->new_track(velvox_host::make_track_handle(sample_track("Next", 200)));
     for (int i = 1; i <= 50; ++i) {
         tick();
         ASSERT_EQ(last_priority(), 255u) << "tick " << i;
@@ -262,7 +215,7 @@ TEST_F(PreferencesPage, BoostCheckBoxEnablesTheSecondsAndBoostsTheNextSongChange
     page.click(IDC_PRIORITY_BOOST);
     EXPECT_FALSE(page.enabled(IDC_PRIORITY_SECONDS));
     EXPECT_EQ(stored(priority_boost), blob_bytes{0});
-    registry->new_track(velvox_host::make_track_handle(track("Third", 200)));
+    registry->new_track(velvox_host::make_track_handle(sample_track("Third", 200)));
     tick();
     EXPECT_EQ(last_priority(), 128u);
 }
@@ -301,7 +254,7 @@ TEST_F(PreferencesPage, PastedFractionIsShownAndStoredAsTheSameWholeNumber) {
     EXPECT_EQ(page.text(IDC_PRIORITY_SECONDS), "3");
     EXPECT_EQ(stored(priority_seconds), int_payload(3));
     // The boost that follows lasts those three seconds.
-    registry->new_track(velvox_host::make_track_handle(track("Short", 200)));
+    registry->new_track(velvox_host::make_track_handle(sample_track("Short", 200)));
     for (int i = 1; i <= 30; ++i) {
         tick();
         ASSERT_EQ(last_priority(), 255u) << "tick " << i;
@@ -369,7 +322,7 @@ TEST_F(PreferencesPage, TimeModeOutsideTheRangeChecksNoButtonUntilOneIsClicked) 
 // The fields take a new mode with the next time event, not at the click.
 TEST_F(PreferencesPage, RadioClicksChangeTheTimeFieldsAtTheNextTimeEvent) {
     start();
-    registry->new_track(velvox_host::make_track_handle(track("Short", 200)));
+    registry->new_track(velvox_host::make_track_handle(sample_track("Short", 200)));
     registry->time_advanced(61);
     rows position_and_length = time_fields(tick());
     preferences_window& page = open();
@@ -498,7 +451,8 @@ const expected_control PAGE_CONTROLS[40] = {
     {1056, "edit", "%album% '('%date%')'", LINE_EDIT},
     {-1, "static", "Line 3:", LABEL},
     {1057, "edit", "%__mp3_stereo_mode%", LINE_EDIT},
-    {-1, "static", "Note: \"Immediate Display Of High Priority Items\" in your LCD Manager Options must be checked for this to work.",
+    {-1, "static",
+     "Note: \"Immediate Display Of High Priority Items\" in your LCD Manager Options must be checked for this to work.",
      LABEL},
 };
 
@@ -506,7 +460,8 @@ std::string lower_class_name(HWND window) {
     WCHAR name[32] = {};
     int length = GetClassNameW(window, name, 32);
     std::string text;
-    for (int i = 0; i < length; ++i) text += static_cast<char>(name[i] >= 'A' && name[i] <= 'Z' ? name[i] + 32 : name[i]);
+    for (int i = 0; i < length; ++i)
+        text += static_cast<char>(name[i] >= 'A' && name[i] <= 'Z' ? name[i] + 32 : name[i]);
     return text;
 }
 
