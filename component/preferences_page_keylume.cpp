@@ -84,8 +84,8 @@ void BoostClicked(HWND dialog) {
 }
 
 // The seconds box is read when it loses the focus and brought into 1..30 whole seconds. A
-// fractional entry (pasted in) is rounded, and the setting takes the same whole number the box
-// then shows, so what the user sees is what is used.
+// fractional entry (pasted in) is rounded half up, and the setting takes the same whole number the
+// box then shows (2.7 shows and stores 3), so what the user sees is what is used.
 void SecondsLeft(HWND dialog) {
     pfc::string8 text;
     uGetDlgItemText(dialog, IDC_PRIORITY_SECONDS, text);
