@@ -120,14 +120,21 @@ HWND preferences_window::usable_control(int control, const char* action) const {
     return window;
 }
 
+HWND preferences_window::usable_edit(int control, const char* action) const {
+    HWND edit = usable_control(control, action);
+    if (!is_edit(edit))
+        throw std::invalid_argument("cannot " + std::string(action) + " " + control_name(control) +
+                                    ": it is no edit box");
+    return edit;
+}
+
 void preferences_window::focus_and_select_all(HWND edit) {
     SetFocus(edit);
     SendMessageW(edit, EM_SETSEL, 0, -1);
 }
 
 void preferences_window::type_text(int control, const std::string& text, typing_start start) {
-    HWND edit = usable_control(control, "type into");
-    if (!is_edit(edit)) throw std::invalid_argument("cannot type into " + control_name(control) + ": it is no edit");
+    HWND edit = usable_edit(control, "type into");
     if (start == typing_start::replacing_all) {
         focus_and_select_all(edit);
     } else {
@@ -139,8 +146,7 @@ void preferences_window::type_text(int control, const std::string& text, typing_
 }
 
 void preferences_window::paste_text(int control, const std::string& text) {
-    HWND edit = usable_control(control, "paste into");
-    if (!is_edit(edit)) throw std::invalid_argument("cannot paste into " + control_name(control) + ": it is no edit");
+    HWND edit = usable_edit(control, "paste into");
     focus_and_select_all(edit);
     wide_text wide = wide_from(text);
     SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(wide.c_str()));

@@ -58,7 +58,8 @@ private:
     HWND m_window;
 };
 
-// A component's preferences page, open in a host window.
+// A component's preferences page, open in a host window. It holds the component's page service:
+// close it before the component is unloaded.
 class preferences_window {
 public:
     // Finds the component's preferences_page and creates its window as a child of host_window;
@@ -100,6 +101,8 @@ private:
     HWND control_window(int control) const;
     // The control, checked to be an enabled control a person can reach with focus and keys.
     HWND usable_control(int control, const char* action) const;
+    // The same, checked to be an edit box.
+    HWND usable_edit(int control, const char* action) const;
     void focus_and_select_all(HWND edit);
 
     service_ptr_t<preferences_page> m_page;
