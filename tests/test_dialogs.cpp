@@ -218,6 +218,17 @@ TEST_F(Dialogs, ControlsAreDrawnInTheThreeDimensionalLook) {
     EXPECT_EQ(wide(name), WSTR("button"));
 }
 
+TEST_F(Dialogs, DialogWithoutTheVisibleStyleShowsWhenTheHostShowsIt) {
+    HWND edit = GetDlgItem(dialog, 1001);
+    EXPECT_FALSE(IsWindowVisible(dialog));
+    EXPECT_FALSE(IsWindowVisible(edit));  // visible itself, inside a hidden dialog
+    EXPECT_EQ(ShowWindow(dialog, SW_SHOW), FALSE);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_TRUE(IsWindowVisible(edit));
+    EXPECT_NE(ShowWindow(dialog, SW_HIDE), FALSE);
+    EXPECT_FALSE(IsWindowVisible(edit));
+}
+
 TEST_F(Dialogs, NumberBoxRefusesAnythingButDigits) {
     EnableWindow(GetDlgItem(dialog, 1015), TRUE);
     type(1015, WSTR("4x2"));
