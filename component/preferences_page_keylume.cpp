@@ -33,6 +33,12 @@ const template_edit TEMPLATE_EDITS[12] = {
     {IDC_SOFTKEY4_LINE2, &cfg_softkey4_line2}, {IDC_SOFTKEY4_LINE3, &cfg_softkey4_line3},
 };
 
+// True while the page fills its line edits. Their change notifications then only echo the stored
+// text; storing it back would rewrite a template whose bytes are not UTF-8 (the controls hold
+// UTF-16, so such bytes come back as replacement characters), and opening the page must change
+// no setting.
+bool g_fillingPage = false;
+
 void ApplyPriorityBoost() { g_lcdPlayback.SetPriorityBoost(cfg_priority_boost, cfg_priority_seconds); }
 
 void ApplyTimeModes() { g_lcdPlayback.SetTimeModes(cfg_left_time_mode, cfg_right_time_mode); }
@@ -42,7 +48,9 @@ void CheckTimeMode(HWND dialog, int first, int mode) {
 }
 
 void InitPage(HWND dialog) {
+    g_fillingPage = true;
     for (const template_edit& edit : TEMPLATE_EDITS) uSetDlgItemText(dialog, edit.control, edit.setting->get_ptr());
+    g_fillingPage = false;
     CheckTimeMode(dialog, IDC_LEFT_POSITION, cfg_left_time_mode);
     CheckTimeMode(dialog, IDC_RIGHT_POSITION, cfg_right_time_mode);
     CheckDlgButton(dialog, IDC_PRIORITY_BOOST, cfg_priority_boost ? BST_CHECKED : BST_UNCHECKED);
@@ -76,8 +84,8 @@ void BoostClicked(HWND dialog) {
 }
 
 // The seconds box is read when it loses the focus and brought into 1..30 whole seconds. A
-// fractional entry (pasted in) is rounded, and the setting takes the same whole number the box
-// then shows, so what the user sees is what is used.
+// fractional entry (pasted in) is rounded half up, and the setting takes the same whole number the
+// box then shows (2.7 shows and stores 3), so what the user sees is what is used.
 void SecondsLeft(HWND dialog) {
     pfc::string8 text;
     uGetDlgItemText(dialog, IDC_PRIORITY_SECONDS, text);
@@ -95,7 +103,7 @@ void SecondsLeft(HWND dialog) {
 void Command(HWND dialog, WORD control, WORD notification) {
     for (const template_edit& edit : TEMPLATE_EDITS)
         if (edit.control == control) {
-            if (notification == EN_CHANGE) TemplateChanged(dialog, edit);
+            if (notification == EN_CHANGE && !g_fillingPage) TemplateChanged(dialog, edit);
             return;
         }
     switch (control) {

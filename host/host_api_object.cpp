@@ -40,7 +40,7 @@ size_t host_api_object::service_count(service_class_ref service_class) {
     return entry == nullptr ? 0 : entry->services.size();
 }
 
-void add_standard_host_services(host_api_object& api) {
-    service_ptr_t<version_information> version = make_counted_service<host_version_information>();
+void add_standard_host_services(host_api_object& api, const std::string& version_text) {
+    service_ptr_t<version_information> version = make_counted_service<host_version_information>(version_text);
     api.add_service(version_information::class_guid, version.get());
 }

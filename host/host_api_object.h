@@ -2,6 +2,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "host_interfaces.h"
@@ -37,8 +39,15 @@ private:
 // The host's version-information service.
 class host_version_information : public version_information {
 public:
-    const char* version_text() override { return "1.0"; }
+    explicit host_version_information(std::string text) : m_text(std::move(text)) {}
+    const char* version_text() override { return m_text.c_str(); }
+
+private:
+    std::string m_text;
 };
 
-// Registers the services the host always has: version information.
-void add_standard_host_services(host_api_object& api);
+// The version this host stand-in reports unless told otherwise.
+inline constexpr const char* default_host_version = "1.0";
+
+// Registers the services the host always has: version information, with the given version text.
+void add_standard_host_services(host_api_object& api, const std::string& version_text = default_host_version);

@@ -114,10 +114,9 @@ HWND change_focus(window_object* window) {
     return handle_of(previous);
 }
 
+// An edit's limit bounds what the user enters, not a text set with WM_SETTEXT.
 void set_text(window_object* window, LPCWSTR text) {
     window->text = text_of(text);
-    if (window->type == window_class::edit && window->text.size() > window->text_limit)
-        window->text.resize(window->text_limit);
     window->selection_start = window->selection_end = 0;  // a new text puts the caret at its start
 }
 
@@ -171,6 +170,25 @@ LRESULT edit_procedure(window_object* edit, UINT message, WPARAM wparam, LPARAM 
             edit->selection_start = edit->selection_end = start;
             edit_changed(edit);
             return 0;
+        }
+        case EM_REPLACESEL: {
+            // What a paste does: the selection gives way to the text, as much of it as the limit
+            // leaves room for, and the caret follows it. Number boxes take any text this way.
+            std::u16string insert = text_of(reinterpret_cast<LPCWSTR>(lparam));
+            size_t start = edit->selection_start, end = edit->selection_end;
+            size_t room = edit->text_limit > edit->text.size() - (end - start)
+                              ? edit->text_limit - (edit->text.size() - (end - start))
+                              : 0;
+            if (insert.size() > room) insert.resize(room);
+            edit->text.replace(start, end - start, insert);
+            edit->selection_start = edit->selection_end = start + insert.size();
+            edit_changed(edit);
+            return 0;
+        }
+        case EM_GETSEL: {
+            if (wparam) *reinterpret_cast<DWORD*>(wparam) = static_cast<DWORD>(edit->selection_start);
+            if (lparam) *reinterpret_cast<DWORD*>(lparam) = static_cast<DWORD>(edit->selection_end);
+            return MAKELONG(edit->selection_start, edit->selection_end);
         }
         case EM_SETSEL: {
             // A start of -1 removes the selection; an end of -1 (or past the text) means its end.
@@ -372,6 +390,9 @@ HWND WINAPI CreateDialogIndirectParamW(HINSTANCE, LPCDLGTEMPLATEW dialog_templat
         }
         reader.name();  // face name
     }
+    // Dialogs get the three-dimensional look; a control dialog has no caption or system menu.
+    style |= DS_3DLOOK;
+    if (style & DS_CONTROL) style &= ~static_cast<DWORD>(WS_CAPTION | WS_SYSMENU);
     window_object* dialog = create_window(window_class::dialog, style, ex_style, 0, title, parent_window);
     dialog->dialog_procedure = procedure;
     for (WORD i = 0; i < item_count; ++i) {
@@ -402,6 +423,11 @@ HWND WINAPI CreateDialogIndirectParamW(HINSTANCE, LPCDLGTEMPLATEW dialog_templat
             if (parent_window) parent_window->children.pop_back();
             SetLastError(1407);
             return nullptr;
+        }
+        // In the three-dimensional look a control's flat border becomes a sunken client edge.
+        if (item_style & WS_BORDER) {
+            item_style &= ~static_cast<DWORD>(WS_BORDER);
+            item_ex_style |= WS_EX_CLIENTEDGE;
         }
         create_window(type, item_style, item_ex_style, id, item_text.is_ordinal ? u"" : item_text.name, dialog);
     }
@@ -516,10 +542,54 @@ HWND WINAPI SetFocus(HWND handle) {
 
 HWND WINAPI GetFocus() { return handle_of(focus_window); }
 
+BOOL WINAPI ShowWindow(HWND handle, int command) {
+    window_object* window = lookup(handle);
+    if (!window) return FALSE;
+    BOOL was_visible = (window->style & WS_VISIBLE) ? TRUE : FALSE;
+    if (command == SW_HIDE)
+        window->style &= ~static_cast<DWORD>(WS_VISIBLE);
+    else
+        window->style |= WS_VISIBLE;
+    return was_visible;
+}
+
+BOOL WINAPI IsWindowVisible(HWND handle) {
+    for (window_object* window = lookup(handle); window; window = window->parent)
+        if (!(window->style & WS_VISIBLE)) return FALSE;
+    return lookup(handle) != nullptr;
+}
+
+HWND WINAPI GetWindow(HWND handle, UINT relation) {
+    window_object* window = lookup(handle);
+    if (!window) return nullptr;
+    if (relation == GW_CHILD) return window->children.empty() ? nullptr : handle_of(window->children.front());
+    if (relation != GW_HWNDNEXT || !window->parent) return nullptr;
+    auto& siblings = window->parent->children;
+    auto at = std::find(siblings.begin(), siblings.end(), window);
+    return at + 1 == siblings.end() ? nullptr : handle_of(*(at + 1));
+}
+
+int WINAPI GetClassNameW(HWND handle, LPWSTR buffer, int capacity) {
+    window_object* window = lookup(handle);
+    if (!window || !buffer || capacity <= 0) return 0;
+    const char* name = "#32770";  // the dialog class
+    switch (window->type) {
+        case window_class::button: name = "Button"; break;
+        case window_class::edit: name = "Edit"; break;
+        case window_class::static_text: name = "Static"; break;
+        case window_class::dialog: break;
+    }
+    int count = 0;
+    for (; name[count] && count < capacity - 1; ++count) buffer[count] = static_cast<WCHAR>(name[count]);
+    buffer[count] = 0;
+    return count;
+}
+
 LONG WINAPI GetWindowLongW(HWND handle, int index) {
     window_object* window = lookup(handle);
     if (!window) return 0;
     if (index == GWL_STYLE) return static_cast<LONG>(window->style);
+    if (index == GWL_EXSTYLE) return static_cast<LONG>(window->ex_style);
     if (index == GWL_ID) return window->id;
     return 0;
 }

@@ -175,6 +175,60 @@ TEST_F(Dialogs, TypingChangesTheTextAtTheCaretWithEveryKey) {
     EXPECT_EQ(text_of(1001), WSTR("q"));
 }
 
+TEST_F(Dialogs, PastingReplacesTheSelectionWithOneChange) {
+    HWND edit = GetDlgItem(dialog, 1001);
+    SetDlgItemTextW(dialog, 1001, WSTR("abcdef"));
+    SendMessageW(edit, EM_SETSEL, 1, 3);
+    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(WSTR("XYZ")));
+    EXPECT_EQ(text_of(1001), WSTR("aXYZdef"));
+    EXPECT_EQ(seen.count(1001, EN_CHANGE), 2);
+    DWORD start = 0, end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 4u);  // the caret follows the pasted text
+    EXPECT_EQ(end, 4u);
+    // A number box takes any pasted text: only typed keys are filtered.
+    EnableWindow(GetDlgItem(dialog, 1015), TRUE);
+    SendDlgItemMessageW(dialog, 1015, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(WSTR("2.7")));
+    EXPECT_EQ(text_of(1015), WSTR("2.7"));
+}
+
+TEST_F(Dialogs, TextLimitBoundsTypingAndPastingButNotSettingTheText) {
+    HWND edit = GetDlgItem(dialog, 1001);
+    SendMessageW(edit, EM_LIMITTEXT, 4, 0);
+    SetDlgItemTextW(dialog, 1001, WSTR("abcdef"));
+    EXPECT_EQ(text_of(1001), WSTR("abcdef"));
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(WSTR("123456")));
+    EXPECT_EQ(text_of(1001), WSTR("1234"));
+    type(1001, WSTR("5"));
+    EXPECT_EQ(text_of(1001), WSTR("1234"));
+}
+
+TEST_F(Dialogs, ControlsAreDrawnInTheThreeDimensionalLook) {
+    HWND edit = GetDlgItem(dialog, 1001);
+    EXPECT_EQ(GetWindowLongW(edit, GWL_STYLE) & WS_BORDER, 0);
+    EXPECT_NE(GetWindowLongW(edit, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
+    EXPECT_NE(GetWindowLongW(dialog, GWL_STYLE) & DS_3DLOOK, 0);
+    EXPECT_EQ(GetWindow(dialog, GW_CHILD), edit);
+    EXPECT_EQ(GetWindow(edit, GW_HWNDNEXT), GetDlgItem(dialog, 1015));
+    WCHAR name[16] = {};
+    GetClassNameW(GetDlgItem(dialog, 1004), name, 16);
+    for (WCHAR& c : name)
+        if (c >= 'A' && c <= 'Z') c = static_cast<WCHAR>(c + 32);
+    EXPECT_EQ(wide(name), WSTR("button"));
+}
+
+TEST_F(Dialogs, DialogWithoutTheVisibleStyleShowsWhenTheHostShowsIt) {
+    HWND edit = GetDlgItem(dialog, 1001);
+    EXPECT_FALSE(IsWindowVisible(dialog));
+    EXPECT_FALSE(IsWindowVisible(edit));  // visible itself, inside a hidden dialog
+    EXPECT_EQ(ShowWindow(dialog, SW_SHOW), FALSE);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_TRUE(IsWindowVisible(edit));
+    EXPECT_NE(ShowWindow(dialog, SW_HIDE), FALSE);
+    EXPECT_FALSE(IsWindowVisible(edit));
+}
+
 TEST_F(Dialogs, NumberBoxRefusesAnythingButDigits) {
     EnableWindow(GetDlgItem(dialog, 1015), TRUE);
     type(1015, WSTR("4x2"));

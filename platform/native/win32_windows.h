@@ -47,7 +47,9 @@ typedef const DLGTEMPLATE* LPCDLGTEMPLATEW;
 #define BM_GETCHECK 0x00F0
 #define BM_SETCHECK 0x00F1
 #define BM_CLICK 0x00F5
+#define EM_GETSEL 0x00B0
 #define EM_SETSEL 0x00B1
+#define EM_REPLACESEL 0x00C2
 #define EM_LIMITTEXT 0x00C5
 
 // Notifications.
@@ -73,6 +75,8 @@ typedef const DLGTEMPLATE* LPCDLGTEMPLATEW;
 #define WS_GROUP 0x00020000L
 #define WS_TABSTOP 0x00010000L
 #define WS_OVERLAPPEDWINDOW 0x00CF0000L
+#define WS_EX_CLIENTEDGE 0x00000200L
+#define DS_3DLOOK 0x0004L
 #define DS_SETFONT 0x40L
 #define DS_FIXEDSYS 0x0008L
 #define DS_CONTROL 0x0400L
@@ -94,6 +98,13 @@ typedef const DLGTEMPLATE* LPCDLGTEMPLATEW;
 #define MAKEWPARAM(low, high) ((WPARAM)(DWORD)MAKELONG(low, high))
 #define MAKELPARAM(low, high) ((LPARAM)(DWORD)MAKELONG(low, high))
 
+#define SW_HIDE 0
+#define SW_SHOW 5
+
+#define GW_HWNDNEXT 2
+#define GW_CHILD 5
+
+#define GWL_EXSTYLE (-20)
 #define GWL_STYLE (-16)
 #define GWL_ID (-12)
 
@@ -125,5 +136,10 @@ KEYLUME_PLATFORM_API BOOL WINAPI EnableWindow(HWND window, BOOL enable);
 KEYLUME_PLATFORM_API BOOL WINAPI IsWindowEnabled(HWND window);
 KEYLUME_PLATFORM_API HWND WINAPI SetFocus(HWND window);
 KEYLUME_PLATFORM_API HWND WINAPI GetFocus();
+KEYLUME_PLATFORM_API BOOL WINAPI ShowWindow(HWND window, int command);
+KEYLUME_PLATFORM_API BOOL WINAPI IsWindowVisible(HWND window);
+// GW_CHILD: the first child; GW_HWNDNEXT: the next sibling, in creation order.
+KEYLUME_PLATFORM_API HWND WINAPI GetWindow(HWND window, UINT relation);
+KEYLUME_PLATFORM_API int WINAPI GetClassNameW(HWND window, LPWSTR buffer, int capacity);
 KEYLUME_PLATFORM_API LONG WINAPI GetWindowLongW(HWND window, int index);
 }
