@@ -21,6 +21,7 @@ public:
     void tick();
     // The other of the two tracks starts playing: three compiles and formats.
     void change_track();
+    const loaded_component& component() const { return *m_component; }
     // The frame the keyboard got at the last tick.
     const lcd_server_frame& last_frame();
 
