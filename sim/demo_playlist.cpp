@@ -34,6 +34,7 @@ playlist_entry demo_station() {
     record.file_name = "keylume";
     record.tags.set("artist", "Radio Keylume");
     record.tags.set("album", "Live");
+    record.tags.set("date", "2026");
     record.technical.codec = "MP3";
     record.technical.bitrate_kbps = 128;
     record.technical.mp3_stereo_mode = "stereo";

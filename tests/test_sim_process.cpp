@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <png.h>
+#include <pty.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -113,6 +115,49 @@ protected:
         result.out = contents(out);
         result.err = contents(err);
         return result;
+    }
+
+    // Starts keylume-sim in a pseudo terminal of its own, as a person starts it in a terminal
+    // window; returns the child and the terminal's controlling side.
+    pid_t start_in_terminal(const std::vector<std::string>& arguments, int& terminal) {
+        std::vector<std::string> words = {KEYLUME_SIM_PATH};
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        const std::string config = (m_folder / "config").string();
+        winsize size{};
+        size.ws_col = 200;
+        size.ws_row = 40;
+        pid_t child = forkpty(&terminal, nullptr, nullptr, &size);
+        if (child == 0) {
+            std::vector<char*> argv;
+            for (std::string& word : words) argv.push_back(word.data());
+            argv.push_back(nullptr);
+            setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        EXPECT_GT(child, 0);
+        return child;
+    }
+
+    // Reads what the program shows until `text` appears (or the program ends); all read so far.
+    static std::string read_until(int terminal, const std::string& text, std::string shown = {}) {
+        char buffer[4096];
+        while (shown.find(text) == std::string::npos) {
+            ssize_t count = read(terminal, buffer, sizeof buffer);
+            if (count <= 0) break;
+            shown.append(buffer, static_cast<size_t>(count));
+        }
+        return shown;
+    }
+
+    // Waits for the end of the program that runs in `terminal`; its exit code.
+    static int finish(pid_t child, int terminal, std::string& shown) {
+        shown = read_until(terminal, "\x1b[?25h", shown);
+        int status = 0;
+        waitpid(child, &status, 0);
+        close(terminal);
+        EXPECT_TRUE(WIFEXITED(status)) << status;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
     // A bounded run writing its frames to the folder `name`; the run's log, checked for success.
@@ -338,6 +383,27 @@ TEST_F(SimProcess, ServerModulesThatCannotBeUsedAreNamed) {
     EXPECT_EQ(no_interface.exit_code, 1);
     EXPECT_EQ(no_interface.err,
               "keylume-sim: '" + plain + "' is not an LCD Manager server module: it exports no GetInterface\n");
+}
+
+// The status line names the track; the LCD is drawn above it.
+TEST_F(SimProcess, InATerminalQQuitsRestoresTheTerminalAndSaves) {
+    int terminal = -1;
+    pid_t child = start_in_terminal({"--speed", "20"}, terminal);
+    std::string shown = read_until(terminal, "Lanterns");
+    EXPECT_NE(shown.find("\xe2\x96"), std::string::npos);  // half blocks: U+2580..U+259F
+    ASSERT_EQ(write(terminal, "q", 1), 1);
+    EXPECT_EQ(finish(child, terminal, shown), 0);
+    EXPECT_NE(shown.find("\x1b[?25h"), std::string::npos);  // the cursor is back
+    EXPECT_EQ(stored_config(), settings_blob(setting_rows()));
+}
+
+TEST_F(SimProcess, CtrlCEndsTheRunAndSaves) {
+    int terminal = -1;
+    pid_t child = start_in_terminal({"--speed", "20"}, terminal);
+    std::string shown = read_until(terminal, "priority");
+    ASSERT_EQ(kill(child, SIGINT), 0);
+    EXPECT_EQ(finish(child, terminal, shown), 0);
+    EXPECT_EQ(stored_config(), settings_blob(setting_rows()));
 }
 
 }  // namespace
