@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "options.h"
+#include "report.h"
 #include "run_command.h"
 
 int main(int argc, char** argv) {

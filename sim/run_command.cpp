@@ -1,6 +1,5 @@
 #include "run_command.h"
 
-#include <cstdio>
 #include <stdexcept>
 
 #include "component_host.h"
@@ -9,6 +8,7 @@
 #include "lcd_server_module.h"
 #include "player.h"
 #include "playlist_builder.h"
+#include "report.h"
 #include "session.h"
 #include "virtual_clock.h"
 
@@ -29,8 +29,6 @@ void check_capture_possible(const lcd_server_module& server, const run_options& 
 }
 
 }  // namespace
-
-void report(const std::string& message) { std::fprintf(stderr, "keylume-sim: %s\n", message.c_str()); }
 
 void run_simulator(const run_options& options) {
     lcd_server_module server(options.lcd_server.empty() ? program_folder() + "/keylume_lcdserver.so"

@@ -9,7 +9,4 @@ namespace keylume_sim {
 // std::runtime_error with a message for the person when something given cannot be used.
 void run_simulator(const run_options& options);
 
-// Messages for the person running the simulator, on standard error.
-void report(const std::string& message);
-
 }  // namespace keylume_sim

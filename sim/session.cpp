@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "frame_picture.h"
+#include "report.h"
 
 namespace keylume_sim {
 
@@ -36,15 +37,14 @@ session::session(keylume_host::virtual_clock& clock, velvox_host::player& player
     : m_clock(clock), m_player(player), m_keyboard(keyboard), m_options(options) {
     if (!options.frames_directory.empty()) m_frame_files = std::make_unique<frame_files>(options.frames_directory);
     if (!options.record.empty()) m_recording = std::make_unique<animated_png>();
-    if (!m_keyboard)
-        m_message =
-            "this LCD Manager server has no control side: the LCD is not shown here, and the soft "
-            "buttons and u are not available";
 }
 
 void session::run() {
     stop_signals signals;
     if (m_options.ticks < 0) m_terminal = std::make_unique<terminal_session>();
+    if (!m_keyboard)
+        say("this LCD Manager server has no control side: the LCD is not shown here, and the soft buttons and u "
+            "are not available");
     auto next_frame = std::chrono::steady_clock::now();
     for (long index = 0; m_options.ticks < 0 || index < m_options.ticks; ++index) {
         for (const scripted_key& scripted : m_options.keys)
@@ -87,14 +87,14 @@ void session::collect_frames() {
 void session::press(const std::string& key) {
     if (key.size() == 1 && key[0] >= '1' && key[0] <= '4') {
         if (!m_keyboard) {
-            m_message = "soft buttons need the LCD Manager stand-in's control side";
+            say("soft buttons need the LCD Manager stand-in's control side");
             return;
         }
         m_buttons_held |= 1u << (key[0] - '1');
         m_keyboard->press_buttons(m_buttons_held);
     } else if (key == "u") {
         if (!m_keyboard) {
-            m_message = "unplugging needs the LCD Manager stand-in's control side";
+            say("unplugging needs the LCD Manager stand-in's control side");
         } else if (m_keyboard->keyboard_plugged()) {
             m_keyboard->unplug_keyboard();
         } else {
@@ -112,6 +112,11 @@ void session::press(const std::string& key) {
     } else if (key == "q") {
         m_quit = true;
     }
+}
+
+void session::say(const std::string& message) {
+    m_message = message;
+    if (!m_terminal) report(message);
 }
 
 void session::show() {

@@ -38,6 +38,8 @@ private:
     void collect_frames();
     void press(const std::string& key);
     void show();
+    // A message for the person: on the status line in the terminal, on standard error otherwise.
+    void say(const std::string& message);
     std::string status_line() const;
 
     keylume_host::virtual_clock& m_clock;

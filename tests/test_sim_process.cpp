@@ -224,6 +224,13 @@ TEST_F(SimProcess, EveryFrameIsAPictureWithALogLine) {
     }
 }
 
+TEST_F(SimProcess, DurationIsTenTicksASecond) {
+    EXPECT_EQ(frames_of("frames", {"--duration", "2.5"}).size(), 25u);
+    finished_run both = run({"--duration", "1", "--ticks", "10"});
+    EXPECT_EQ(both.exit_code, 2);
+    EXPECT_EQ(both.err, "keylume-sim: give either --ticks or --duration, not both\n");
+}
+
 TEST_F(SimProcess, SplashViewFirstThenThePlaybackView) {
     frames_of("frames", {"--ticks", "30"});
     const LcdBitmap splash = frame("frames", 0);
@@ -366,6 +373,28 @@ TEST_F(SimProcess, AnotherServerModuleIsFoundThroughTheRegistry) {
     const std::string copy = in_folder("other_server.so");
     fs::copy_file(fs::path(KEYLUME_SIM_PATH).parent_path() / "keylume_lcdserver.so", copy);
     EXPECT_EQ(frames_of("frames", {"--ticks", "10", "--lcd-server", copy}).size(), 10u);
+}
+
+TEST_F(SimProcess, ServerWithoutTheControlSideGetsTheFramesAndCaptureIsRefused) {
+    const std::string other = (fs::path(KEYLUME_SIM_PATH).parent_path() / KEYLUME_COUNTING_SERVER_FILE).string();
+    const std::string report = in_folder("report");
+    setenv("KEYLUME_COUNTING_SERVER_REPORT", report.c_str(), 1);
+    finished_run played = run({"--ticks", "30", "--keys", "25:2,26:u", "--lcd-server", other});
+    unsetenv("KEYLUME_COUNTING_SERVER_REPORT");
+    EXPECT_EQ(played.exit_code, 0) << played.err;
+    EXPECT_EQ(contents(report), "30 frames\n");
+    EXPECT_EQ(played.err,
+              "keylume-sim: this LCD Manager server has no control side: the LCD is not shown here, and the soft "
+              "buttons and u are not available\n"
+              "keylume-sim: soft buttons need the LCD Manager stand-in's control side\n"
+              "keylume-sim: unplugging needs the LCD Manager stand-in's control side\n");
+    finished_run capture = run({"--ticks", "30", "--frames", in_folder("frames"), "--lcd-server", other});
+    EXPECT_EQ(capture.exit_code, 1);
+    EXPECT_EQ(capture.err,
+              "keylume-sim: --frames needs the LCD Manager stand-in's control side to see the frames, "
+              "and '" +
+                  other + "' has none\n");
+    EXPECT_FALSE(fs::exists(in_folder("frames")));
 }
 
 TEST_F(SimProcess, ServerModulesThatCannotBeUsedAreNamed) {
