@@ -3,6 +3,8 @@
 // and touches only pixels inside the bitmap and the clip region.
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <new>
 #include <utility>
 
 #include "gdi_internal.h"
@@ -12,10 +14,14 @@ namespace platform {
 uint32_t bitmap_object::get(int x, int y) {
     const uint8_t* line = row(y);
     switch (bits_per_pixel) {
-        case 1: return (line[x >> 3] >> (7 - (x & 7))) & 1u;
-        case 4: return (line[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xFu;
-        case 8: return line[x];
-        case 24: return line[x * 3] | (line[x * 3 + 1] << 8) | (line[x * 3 + 2] << 16);
+        case 1:
+            return (line[x >> 3] >> (7 - (x & 7))) & 1u;
+        case 4:
+            return (line[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xFu;
+        case 8:
+            return line[x];
+        case 24:
+            return line[x * 3] | (line[x * 3 + 1] << 8) | (line[x * 3 + 2] << 16);
         default: {
             const uint8_t* p = line + x * 4;
             return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
@@ -36,7 +42,9 @@ void bitmap_object::put(int x, int y, uint32_t value) {
             line[x >> 1] = static_cast<uint8_t>((line[x >> 1] & ~(0xF << shift)) | ((value & 0xF) << shift));
             break;
         }
-        case 8: line[x] = static_cast<uint8_t>(value); break;
+        case 8:
+            line[x] = static_cast<uint8_t>(value);
+            break;
         case 24:
             line[x * 3] = static_cast<uint8_t>(value);
             line[x * 3 + 1] = static_cast<uint8_t>(value >> 8);
@@ -52,7 +60,29 @@ void bitmap_object::put(int x, int y, uint32_t value) {
     }
 }
 
+void bitmap_object::fill_span(int y, int left, int right, uint32_t value) {
+    if (right <= left) return;
+    switch (bits_per_pixel) {
+        case 8:
+            std::memset(row(y) + left, static_cast<uint8_t>(value), static_cast<size_t>(right - left));
+            break;
+        default:
+            for (int x = left; x < right; ++x) put(x, y, value);
+    }
+}
+
 uint32_t bitmap_object::value_of(COLORREF colour) const {
+    if (colour == m_last_colours[0]) return m_last_values[0];
+    if (colour != m_last_colours[1]) {  // a new colour takes the place of the older one
+        m_last_colours[1] = colour;
+        m_last_values[1] = nearest_value(colour);
+    }
+    std::swap(m_last_colours[0], m_last_colours[1]);
+    std::swap(m_last_values[0], m_last_values[1]);
+    return m_last_values[0];
+}
+
+uint32_t bitmap_object::nearest_value(COLORREF colour) const {
     int red = GetRValue(colour), green = GetGValue(colour), blue = GetBValue(colour);
     if (colours.empty()) return static_cast<uint32_t>(blue | (green << 8) | (red << 16));
     uint32_t best = 0;
@@ -129,17 +159,18 @@ struct source_converter {
 
     source_converter(bitmap_object& source, const dc_object& source_dc, bitmap_object& destination,
                      const dc_object& destination_dc)
-        : source(source), destination(destination),
+        : source(source),
+          destination(destination),
           mono_zero(destination.value_of(destination_dc.text_colour)),
           mono_one(destination.value_of(destination_dc.background_colour)),
           source_background(source_dc.background_colour) {
-        bool same_table = source.bits_per_pixel == destination.bits_per_pixel &&
-                          source.colours.size() == destination.colours.size() &&
-                          std::equal(source.colours.begin(), source.colours.end(), destination.colours.begin(),
-                                     [](const RGBQUAD& a, const RGBQUAD& b) {
-                                         return a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen &&
-                                                a.rgbBlue == b.rgbBlue;
-                                     });
+        bool same_table =
+            source.bits_per_pixel == destination.bits_per_pixel &&
+            source.colours.size() == destination.colours.size() &&
+            std::equal(source.colours.begin(), source.colours.end(), destination.colours.begin(),
+                       [](const RGBQUAD& a, const RGBQUAD& b) {
+                           return a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen && a.rgbBlue == b.rgbBlue;
+                       });
         if (source.bits_per_pixel == 1 && destination.bits_per_pixel != 1 && !source.is_dib)
             how = mode::mono_to_colour;
         else if (destination.bits_per_pixel == 1 && source.bits_per_pixel != 1)
@@ -152,10 +183,14 @@ struct source_converter {
 
     uint32_t operator()(uint32_t value) const {
         switch (how) {
-            case mode::raw: return value;
-            case mode::mono_to_colour: return value ? mono_one : mono_zero;
-            case mode::colour_to_mono: return source.colour_of(value) == source_background ? 1u : 0u;
-            case mode::by_colour: return destination.value_of(source.colour_of(value));
+            case mode::raw:
+                return value;
+            case mode::mono_to_colour:
+                return value ? mono_one : mono_zero;
+            case mode::colour_to_mono:
+                return source.colour_of(value) == source_background ? 1u : 0u;
+            case mode::by_colour:
+                return destination.value_of(source.colour_of(value));
         }
         return value;
     }
@@ -175,13 +210,50 @@ void pattern_fill(dc_object& dc, RECT device_rect, COLORREF pattern_colour, DWOR
     uint32_t pattern = bitmap.value_of(pattern_colour);
     uint32_t mask = bitmap.value_mask();
     if (rop == PATCOPY) {  // the common fill: no destination to read
-        for (int y = area.top; y < area.bottom; ++y)
-            for (int x = area.left; x < area.right; ++x) bitmap.put(x, y, pattern & mask);
+        for (int y = area.top; y < area.bottom; ++y) bitmap.fill_span(y, area.left, area.right, pattern & mask);
         return;
     }
     for (int y = area.top; y < area.bottom; ++y)
         for (int x = area.left; x < area.right; ++x)
             bitmap.put(x, y, apply_rop3(rop, pattern, 0, bitmap.get(x, y)) & mask);
+}
+
+namespace {
+
+// Blocks of deleted regions, handed out again to new ones; freed at exit.
+struct region_blocks {
+    ~region_blocks() {
+        for (void* block : free) ::operator delete(block);
+        free.clear();
+        gone = true;
+    }
+    std::vector<void*> free;
+    bool gone = false;
+};
+
+region_blocks& recycled_regions() {
+    static region_blocks blocks;
+    return blocks;
+}
+
+}  // namespace
+
+void* region_object::operator new(size_t size) {
+    std::vector<void*>& free = recycled_regions().free;
+    if (free.empty()) return ::operator new(size);
+    void* block = free.back();
+    free.pop_back();
+    return block;
+}
+
+void region_object::operator delete(void* memory) noexcept {
+    region_blocks& blocks = recycled_regions();
+    if (blocks.gone) return ::operator delete(memory);
+    try {
+        blocks.free.push_back(memory);
+    } catch (const std::bad_alloc&) {
+        ::operator delete(memory);
+    }
 }
 
 }  // namespace platform
@@ -355,12 +427,18 @@ BOOL WINAPI LineTo(HDC hdc, int x, int y) {
     for (int i = 0; i < major; ++i) {
         put_clipped(*dc, px, py, value);
         if (error + bias > 0) {
-            if (x_major) py += y_step; else px += x_step;
+            if (x_major)
+                py += y_step;
+            else
+                px += x_step;
             error += 2 * minor - 2 * major;
         } else {
             error += 2 * minor;
         }
-        if (x_major) px += x_step; else py += y_step;
+        if (x_major)
+            px += x_step;
+        else
+            py += y_step;
     }
     return TRUE;
 }

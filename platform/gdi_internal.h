@@ -19,7 +19,7 @@ struct gdi_object {
 
     object_kind kind;
     bool stock = false;
-    int selections = 0;           // how many device contexts have it selected
+    int selections = 0;             // how many device contexts have it selected
     bool deletion_pending = false;  // deleted while selected: freed when the last DC lets it go
 };
 
@@ -58,16 +58,42 @@ struct bitmap_object final : gdi_object {
     uint8_t* row(int y) { return storage.data() + static_cast<ptrdiff_t>(bottom_up ? height - 1 - y : y) * stride; }
     uint32_t get(int x, int y);
     void put(int x, int y, uint32_t value);
+    // Sets the pixels [left, right) of row y to `value`.
+    void fill_span(int y, int left, int right, uint32_t value);
+    // Sets pixel left + i of row y to `value` for each i below `count` where mask[i] is not 0.
+    // Inline: text drawing calls it for every row of every glyph.
+    void fill_masked(int y, int left, const uint8_t* mask, int count, uint32_t value) {
+        if (bits_per_pixel == 8) {
+            uint8_t* line = row(y) + left;
+            for (int i = 0; i < count; ++i)
+                if (mask[i]) line[i] = static_cast<uint8_t>(value);
+            return;
+        }
+        for (int i = 0; i < count; ++i)
+            if (mask[i]) put(left + i, y, value);
+    }
     uint32_t value_mask() const { return bits_per_pixel >= 32 ? 0xFFFFFFFFu : (1u << bits_per_pixel) - 1; }
     // The pixel value GDI stores for a colour: the nearest colour-table entry (the first of equal
-    // ones) for palette formats, the colour itself otherwise.
+    // ones) for palette formats, the colour itself otherwise. The colour table is fixed when the
+    // bitmap is made, so the last answers are kept: drawing asks for the same colours all the time.
     uint32_t value_of(COLORREF colour) const;
     COLORREF colour_of(uint32_t value) const;
+
+private:
+    uint32_t nearest_value(COLORREF colour) const;
+    // The last two colours asked for (text and background alternate), most recent first.
+    mutable COLORREF m_last_colours[2] = {CLR_INVALID, CLR_INVALID};
+    mutable uint32_t m_last_values[2] = {0, 0};
 };
 
+// Regions are made and deleted around every object painted (its clip), so their memory comes
+// from a free list of their own and steady painting does not reach the heap.
 struct region_object final : gdi_object {
     region_object() : gdi_object(object_kind::region) {}
     RECT box{};  // empty (all zero) for a null region
+
+    static void* operator new(size_t size);
+    static void operator delete(void* memory) noexcept;
 };
 
 class realized_font;

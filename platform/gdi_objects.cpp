@@ -3,17 +3,16 @@
 #include <array>
 #include <cstring>
 #include <mutex>
-#include <unordered_set>
 
 #include "gdi_internal.h"
+#include "pointer_set.h"
 
 namespace platform {
 namespace {
 
-std::unordered_set<const void*>& live_objects() {
-    static std::unordered_set<const void*> objects;
-    return objects;
-}
+// Constant-initialised: looked up by every call that takes a handle, it needs no guard.
+constinit pointer_set live_set;
+pointer_set& live_objects() { return live_set; }
 
 LOGFONTW make_logfont(LONG height, LONG weight, BYTE pitch_and_family, const char* face) {
     LOGFONTW logfont{};
@@ -26,8 +25,8 @@ LOGFONTW make_logfont(LONG height, LONG weight, BYTE pitch_and_family, const cha
 }
 
 struct stock_objects {
-    brush_object white{0xFFFFFF, false}, light_grey{0xC0C0C0, false}, grey{0x808080, false},
-        dark_grey{0x404040, false}, black{0x000000, false}, hollow{0, true};
+    brush_object white{0xFFFFFF, false}, light_grey{0xC0C0C0, false}, grey{0x808080, false}, dark_grey{0x404040, false},
+        black{0x000000, false}, hollow{0, true};
     pen_object white_pen{PS_SOLID, 0, 0xFFFFFF}, black_pen{PS_SOLID, 0, 0x000000}, null_pen{PS_NULL, 0, 0};
     font_object system_font{make_logfont(-16, FW_BOLD, 0x22, "System")};
     font_object fixed_font{make_logfont(-16, FW_NORMAL, 0x31, "Courier")};
@@ -42,8 +41,8 @@ struct stock_objects {
     }
     // Looked up by every call that takes a handle, so it must not allocate.
     std::array<gdi_object*, 13> all() {
-        return {&white, &light_grey, &grey, &dark_grey, &black, &hollow, &white_pen, &black_pen,
-                &null_pen, &system_font, &fixed_font, &gui_font, &mono_bitmap};
+        return {&white,     &light_grey, &grey,        &dark_grey,  &black,    &hollow,     &white_pen,
+                &black_pen, &null_pen,   &system_font, &fixed_font, &gui_font, &mono_bitmap};
     }
 };
 
@@ -63,7 +62,8 @@ void free_object(gdi_object* object) {
 void release_selection(gdi_object* object) {
     if (!object) return;
     --object->selections;
-    if (object->kind == object_kind::bitmap && !object->stock) static_cast<bitmap_object*>(object)->selected_into = nullptr;
+    if (object->kind == object_kind::bitmap && !object->stock)
+        static_cast<bitmap_object*>(object)->selected_into = nullptr;
     if (object->deletion_pending && object->selections == 0) free_object(object);
 }
 
@@ -92,9 +92,14 @@ void register_object(gdi_object* object) { live_objects().insert(object); }
 
 gdi_object* lookup(const void* handle) {
     if (!handle) return nullptr;
-    for (gdi_object* object : stock().all())
+    if (live_objects().contains(handle)) return static_cast<gdi_object*>(const_cast<void*>(handle));
+    stock_objects& stocked = stock();
+    const auto* address = static_cast<const char*>(handle);
+    const auto* first = reinterpret_cast<const char*>(&stocked);
+    if (address < first || address >= first + sizeof stocked) return nullptr;
+    for (gdi_object* object : stocked.all())
         if (object == handle) return object;
-    return live_objects().count(handle) ? static_cast<gdi_object*>(const_cast<void*>(handle)) : nullptr;
+    return nullptr;
 }
 
 dc_object* lookup_dc(HDC hdc) { return lookup_as<dc_object>(hdc, object_kind::dc); }
@@ -102,23 +107,36 @@ dc_object* lookup_dc(HDC hdc) { return lookup_as<dc_object>(hdc, object_kind::dc
 gdi_object* stock_object(int index) {
     stock_objects& s = stock();
     switch (index) {
-        case WHITE_BRUSH: return &s.white;
-        case LTGRAY_BRUSH: return &s.light_grey;
-        case GRAY_BRUSH: return &s.grey;
-        case DKGRAY_BRUSH: return &s.dark_grey;
-        case BLACK_BRUSH: return &s.black;
-        case NULL_BRUSH: return &s.hollow;
-        case WHITE_PEN: return &s.white_pen;
-        case BLACK_PEN: return &s.black_pen;
-        case NULL_PEN: return &s.null_pen;
+        case WHITE_BRUSH:
+            return &s.white;
+        case LTGRAY_BRUSH:
+            return &s.light_grey;
+        case GRAY_BRUSH:
+            return &s.grey;
+        case DKGRAY_BRUSH:
+            return &s.dark_grey;
+        case BLACK_BRUSH:
+            return &s.black;
+        case NULL_BRUSH:
+            return &s.hollow;
+        case WHITE_PEN:
+            return &s.white_pen;
+        case BLACK_PEN:
+            return &s.black_pen;
+        case NULL_PEN:
+            return &s.null_pen;
         case SYSTEM_FONT:
         case DEVICE_DEFAULT_FONT:
-        case ANSI_VAR_FONT: return &s.system_font;
+        case ANSI_VAR_FONT:
+            return &s.system_font;
         case OEM_FIXED_FONT:
         case ANSI_FIXED_FONT:
-        case SYSTEM_FIXED_FONT: return &s.fixed_font;
-        case DEFAULT_GUI_FONT: return &s.gui_font;
-        default: return nullptr;
+        case SYSTEM_FIXED_FONT:
+            return &s.fixed_font;
+        case DEFAULT_GUI_FONT:
+            return &s.gui_font;
+        default:
+            return nullptr;
     }
 }
 
@@ -169,9 +187,12 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ handle) {
         return previous;
     };
     switch (object->kind) {
-        case object_kind::brush: return swap_in(dc->brush, static_cast<brush_object*>(object));
-        case object_kind::pen: return swap_in(dc->pen, static_cast<pen_object*>(object));
-        case object_kind::font: return swap_in(dc->font, static_cast<font_object*>(object));
+        case object_kind::brush:
+            return swap_in(dc->brush, static_cast<brush_object*>(object));
+        case object_kind::pen:
+            return swap_in(dc->pen, static_cast<pen_object*>(object));
+        case object_kind::font:
+            return swap_in(dc->font, static_cast<font_object*>(object));
         case object_kind::bitmap: {
             auto* bitmap = static_cast<bitmap_object*>(object);
             // A bitmap is selected into one DC at a time; the stock 1 x 1 bitmap into any number.
@@ -184,7 +205,8 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ handle) {
             int result = SelectClipRgn(hdc, static_cast<HRGN>(handle));
             return reinterpret_cast<HGDIOBJ>(static_cast<intptr_t>(result));
         }
-        case object_kind::dc: return nullptr;
+        case object_kind::dc:
+            return nullptr;
     }
     return nullptr;
 }
@@ -208,11 +230,16 @@ HGDIOBJ WINAPI GetCurrentObject(HDC hdc, UINT type) {
     dc_object* dc = lookup_dc(hdc);
     if (!dc) return nullptr;
     switch (type) {
-        case OBJ_PEN: return dc->pen;
-        case OBJ_BRUSH: return dc->brush;
-        case OBJ_FONT: return dc->font;
-        case OBJ_BITMAP: return dc->bitmap;
-        default: return nullptr;
+        case OBJ_PEN:
+            return dc->pen;
+        case OBJ_BRUSH:
+            return dc->brush;
+        case OBJ_FONT:
+            return dc->font;
+        case OBJ_BITMAP:
+            return dc->bitmap;
+        default:
+            return nullptr;
     }
 }
 
@@ -220,12 +247,18 @@ DWORD WINAPI GetObjectType(HGDIOBJ handle) {
     gdi_object* object = lookup(handle);
     if (!object) return 0;
     switch (object->kind) {
-        case object_kind::brush: return OBJ_BRUSH;
-        case object_kind::pen: return OBJ_PEN;
-        case object_kind::bitmap: return OBJ_BITMAP;
-        case object_kind::font: return OBJ_FONT;
-        case object_kind::region: return OBJ_REGION;
-        case object_kind::dc: return OBJ_MEMDC;
+        case object_kind::brush:
+            return OBJ_BRUSH;
+        case object_kind::pen:
+            return OBJ_PEN;
+        case object_kind::bitmap:
+            return OBJ_BITMAP;
+        case object_kind::font:
+            return OBJ_FONT;
+        case object_kind::region:
+            return OBJ_REGION;
+        case object_kind::dc:
+            return OBJ_MEMDC;
     }
     return 0;
 }
@@ -242,7 +275,8 @@ int WINAPI GetObjectW(HGDIOBJ handle, int size, LPVOID buffer) {
         return n;
     };
     switch (object->kind) {
-        case object_kind::font: return copy_out(static_cast<font_object*>(object)->logfont);
+        case object_kind::font:
+            return copy_out(static_cast<font_object*>(object)->logfont);
         case object_kind::brush: {
             auto* brush = static_cast<brush_object*>(object);
             LOGBRUSH record{brush->hollow ? static_cast<UINT>(BS_NULL) : static_cast<UINT>(BS_SOLID), brush->colour, 0};
@@ -255,7 +289,11 @@ int WINAPI GetObjectW(HGDIOBJ handle, int size, LPVOID buffer) {
         }
         case object_kind::bitmap: {
             auto* bitmap = static_cast<bitmap_object*>(object);
-            BITMAP record{0, bitmap->width, bitmap->height, bitmap->stride, 1,
+            BITMAP record{0,
+                          bitmap->width,
+                          bitmap->height,
+                          bitmap->stride,
+                          1,
                           static_cast<WORD>(bitmap->bits_per_pixel),
                           bitmap->is_dib ? bitmap->storage.data() : nullptr};
             if (bitmap->is_dib && buffer && size >= static_cast<int>(sizeof(DIBSECTION))) {
@@ -275,7 +313,8 @@ int WINAPI GetObjectW(HGDIOBJ handle, int size, LPVOID buffer) {
             return copy_out(record);
         }
         case object_kind::region:
-        case object_kind::dc: return 0;
+        case object_kind::dc:
+            return 0;
     }
     return 0;
 }

@@ -36,23 +36,25 @@ void draw_run(dc_object& dc, realized_font& font, int x, int y, const WCHAR* tex
         RECT cells =
             cut({device_x, device_y, device_x + run_width(font, text, length), device_y + font.height()}, limit);
         uint32_t background = bitmap.value_of(dc.background_colour);
-        for (int py = cells.top; py < cells.bottom; ++py)
-            for (int px = cells.left; px < cells.right; ++px) bitmap.put(px, py, background);
+        for (int py = cells.top; py < cells.bottom; ++py) bitmap.fill_span(py, cells.left, cells.right, background);
     }
     uint32_t ink = bitmap.value_of(dc.text_colour);
     int baseline = device_y + font.ascent();
     int pen = device_x;
-    for (int i = 0; i < length;) {
+    // Only the part of each glyph's box inside the limit is visited, and the glyphs past its
+    // right edge not at all (no glyph reaches a whole cell height left of its pen position): a
+    // marquee draws its whole text, of which the display shows a small part.
+    int last_pen = static_cast<int>(limit.right) + font.height();
+    for (int i = 0; i < length && pen < last_pen;) {
         const glyph_image& glyph = font.glyph(next_code_point(text, length, i));
         int left = pen + glyph.left, top = baseline - glyph.top;
-        for (int gy = 0; gy < glyph.rows; ++gy) {
-            int py = top + gy;
-            if (py < limit.top || py >= limit.bottom) continue;
+        int first_column = std::max(0, static_cast<int>(limit.left) - left);
+        int end_column = std::min(glyph.width, static_cast<int>(limit.right) - left);
+        int first_row = std::max(0, static_cast<int>(limit.top) - top);
+        int end_row = std::min(glyph.rows, static_cast<int>(limit.bottom) - top);
+        for (int gy = first_row; gy < end_row && first_column < end_column; ++gy) {
             const uint8_t* row = glyph.ink.data() + static_cast<ptrdiff_t>(gy) * glyph.width;
-            for (int gx = 0; gx < glyph.width; ++gx) {
-                int px = left + gx;
-                if (row[gx] && px >= limit.left && px < limit.right) bitmap.put(px, py, ink);
-            }
+            bitmap.fill_masked(top + gy, left + first_column, row + first_column, end_column - first_column, ink);
         }
         pen += glyph.advance;
     }

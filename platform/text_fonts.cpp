@@ -214,7 +214,13 @@ realized_font::realized_font(sized_face* primary, LONG weight)
       m_descent(primary->descent),
       m_internal_leading(primary->internal_leading) {}
 
-const glyph_image& realized_font::glyph(char32_t code) {
+const glyph_image& realized_font::remembered_glyph(char32_t code) {
+    const glyph_image& found = cached_glyph(code);
+    if (code < m_latin_glyphs.size()) m_latin_glyphs[code] = &found;
+    return found;
+}
+
+const glyph_image& realized_font::cached_glyph(char32_t code) {
     auto found = m_glyphs.find(code);
     if (found != m_glyphs.end()) return found->second;
     FT_UInt index = FT_Get_Char_Index(m_primary->face, code);
@@ -239,13 +245,6 @@ realized_font& realize(font_object& font) {
         found = fonts.emplace(key, std::make_unique<realized_font>(primary_face(logfont), logfont.lfWeight)).first;
     font.realized = found->second.get();
     return *font.realized;
-}
-
-char32_t next_code_point(const WCHAR* text, int length, int& i) {
-    char32_t unit = text[i++];
-    if (unit >= 0xD800 && unit <= 0xDBFF && i < length && text[i] >= 0xDC00 && text[i] <= 0xDFFF)
-        return 0x10000 + ((unit - 0xD800) << 10) + (text[i++] - 0xDC00);
-    return unit;
 }
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 // rasterised once, without anti-aliasing, into a cache that steady-state drawing only reads.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -37,17 +38,26 @@ public:
     LONG weight() const { return m_weight; }
 
     // The glyph of a code point, from the primary face or else a fallback face that has it.
-    const glyph_image& glyph(char32_t code);
+    const glyph_image& glyph(char32_t code) {
+        if (code < m_latin_glyphs.size() && m_latin_glyphs[code]) return *m_latin_glyphs[code];
+        return remembered_glyph(code);
+    }
     int advance(char32_t code) { return glyph(code).advance; }
     int measure(char32_t code) { return glyph(code).measure; }
 
 private:
+    // The glyph from the map, remembered in the Latin table when it belongs there.
+    const glyph_image& remembered_glyph(char32_t code);
+    const glyph_image& cached_glyph(char32_t code);
+
     sized_face* m_primary;
     LONG m_weight;
     int m_ascent;
     int m_descent;
     int m_internal_leading;
     std::unordered_map<char32_t, glyph_image> m_glyphs;
+    // The glyphs of the first 256 code points, found without hashing (the map's entries stay put).
+    std::array<const glyph_image*, 256> m_latin_glyphs{};
 };
 
 // The realized font of a font object, made on first use and shared by all fonts with the same
@@ -55,6 +65,11 @@ private:
 realized_font& realize(font_object& font);
 
 // Decodes the code point at text[i] (a surrogate pair counts two units) and moves i past it.
-char32_t next_code_point(const WCHAR* text, int length, int& i);
+inline char32_t next_code_point(const WCHAR* text, int length, int& i) {
+    char32_t unit = text[i++];
+    if (unit >= 0xD800 && unit <= 0xDBFF && i < length && text[i] >= 0xDC00 && text[i] <= 0xDFFF)
+        return 0x10000 + ((unit - 0xD800) << 10) + (text[i++] - 0xDC00);
+    return unit;
+}
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "win32.h"
@@ -32,7 +33,10 @@ public:
     // next period at `now`, as a late WM_TIMER comes once however much was missed. A procedure
     // may set or kill timers. Returns how many were called.
     int run_due(DWORD now) {
-        std::vector<UINT_PTR> due;
+        // The list of due timers keeps its memory from one run to the next (a procedure that
+        // runs the timers itself gets a list of its own).
+        std::vector<UINT_PTR> due = std::move(m_due);
+        due.clear();
         for (const auto& timer : m_timers) {
             if (now - timer.second.started >= timer.second.elapse) due.push_back(timer.first);
         }
@@ -45,6 +49,7 @@ public:
             proc(nullptr, WM_TIMER, id, now);
             ++called;
         }
+        m_due = std::move(due);
         return called;
     }
 
@@ -58,6 +63,7 @@ private:
     };
     std::map<UINT_PTR, entry> m_timers;
     UINT_PTR m_next_id = 1;
+    std::vector<UINT_PTR> m_due;
 };
 
 }  // namespace keylume_timers

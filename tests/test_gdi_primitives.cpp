@@ -2,6 +2,8 @@
 // under Wine: a difference is a fault of the platform layer.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "support/frame_rows.h"
 
 using keylume_test::frame_rows;
@@ -66,10 +68,10 @@ TEST(GdiPrimitives, LinesLeaveOutTheEndPointInEveryDirection) {
     open_surface surface;
     HGDIOBJ previous = SelectObject(surface.dc(), GetStockObject(WHITE_PEN));
     MoveToEx(surface.dc(), 0, 0, nullptr);
-    LineTo(surface.dc(), 5, 0);   // right
-    LineTo(surface.dc(), 5, 4);   // down
-    LineTo(surface.dc(), 1, 4);   // left
-    LineTo(surface.dc(), 1, 1);   // up
+    LineTo(surface.dc(), 5, 0);  // right
+    LineTo(surface.dc(), 5, 4);  // down
+    LineTo(surface.dc(), 1, 4);  // left
+    LineTo(surface.dc(), 1, 1);  // up
     MoveToEx(surface.dc(), 7, 0, nullptr);
     LineTo(surface.dc(), 11, 4);  // diagonal
     SelectObject(surface.dc(), previous);
@@ -90,15 +92,8 @@ TEST(GdiPrimitives, ShallowAndSteepLinesStepAsGdiDoes) {
     LineTo(surface.dc(), 13, 0);
     SelectObject(surface.dc(), previous);
     EXPECT_EQ(frame_rows(surface.finish(), 0, 0, 16, 9),
-              (rows{"##........#.....",
-                    "..###.....#..#..",
-                    ".....##....#..#.",
-                    ".......#...#..#.",
-                    "...........#..#.",
-                    ".......##..#..#.",
-                    "....###.....#..#",
-                    "..##...........#",
-                    ".#.............."}));
+              (rows{"##........#.....", "..###.....#..#..", ".....##....#..#.", ".......#...#..#.", "...........#..#.",
+                    ".......##..#..#.", "....###.....#..#", "..##...........#", ".#.............."}));
 }
 
 TEST(GdiPrimitives, ClipRegionIsInDeviceUnitsAndTheDcKeepsItsCopy) {
@@ -219,6 +214,21 @@ TEST(GdiPrimitives, StockObjectsSurviveDeletion) {
     RECT box{0, 0, 2, 1};
     FillRect(surface.dc(), &box, static_cast<HBRUSH>(white));
     EXPECT_EQ(frame_rows(surface.finish(), 0, 0, 3, 1), (rows{"##."}));
+}
+
+TEST(GdiPrimitives, ManyRegionsKeepTheirBoxesWhileOthersAreDeleted) {
+    std::vector<HRGN> regions;
+    for (int i = 0; i < 300; ++i) regions.push_back(CreateRectRgn(i, 0, i + 1 + i % 7, 5));
+    for (int i = 0; i < 300; i += 3) ASSERT_TRUE(DeleteObject(regions[i]));
+    for (int i = 0; i < 300; ++i) {
+        RECT box{};
+        if (i % 3 == 0) continue;
+        ASSERT_EQ(GetRgnBox(regions[i], &box), SIMPLEREGION) << i;
+        EXPECT_EQ(box.left, i);
+        EXPECT_EQ(box.right, i + 1 + i % 7);
+    }
+    for (int i = 0; i < 300; ++i)
+        if (i % 3 != 0) DeleteObject(regions[i]);
 }
 
 TEST(GdiPrimitives, BlacknessAndWhitenessUsePaletteEnds) {
