@@ -19,7 +19,6 @@ FILE* open_log(const std::string& folder) {
     std::string path = folder + "/frames.log";
     FILE* log = std::fopen(path.c_str(), "w");
     if (!log) throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
-    std::fputs("# index tick priority file\n", log);
     return log;
 }
 
