@@ -26,11 +26,6 @@ int main(int argc, char** argv) {
             case command::run:
                 run_simulator(chosen.run);
                 break;
-            case command::prefs_show:
-            case command::prefs_set:
-            case command::prefs_reset:
-                report("prefs is not available in this build");
-                return 1;
         }
     } catch (const std::exception& error) {
         report(error.what());

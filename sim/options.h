@@ -30,13 +30,11 @@ struct run_options {
     std::vector<scripted_key> keys;
 };
 
-enum class command { run, help, prefs_show, prefs_set, prefs_reset };
+enum class command { run, help };
 
 struct command_line {
     command what = command::run;
     run_options run;
-    std::string setting_name;   // prefs set
-    std::string setting_value;  // prefs set
 };
 
 // Throws usage_error.
