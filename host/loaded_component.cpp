@@ -28,6 +28,14 @@ std::string text_of(void (componentversion::*report)(pfc::string_base&), compone
     return std::string(text.text(), text.length());
 }
 
+// `base`, or when a file of that name is there already, the first of base.2, base.3, ... that is
+// not: a copy kept from an earlier run is never replaced.
+std::string unused_name(const std::string& base) {
+    std::string name = base;
+    for (int number = 2; file_exists(name); ++number) name = base + "." + std::to_string(number);
+    return name;
+}
+
 }  // namespace
 
 loaded_component::loaded_component(const std::string& path, host_api_object& api) : m_library(path) {
@@ -79,7 +87,7 @@ std::optional<std::string> loaded_component::load_configuration(const std::strin
         m_client->load_configuration(reader, never);
     } catch (const velvox_io::exception_io_data& error) {
         // The next save replaces the file with what was read: keep the damaged one beside it.
-        std::string kept = path + ".damaged";
+        std::string kept = unused_name(path + ".damaged");
         copy_file(path, kept);
         return "configuration file '" + path + "' is truncated or corrupt: " + error.what() + " (its " +
                std::to_string(reader.size()) + " bytes end inside a record; the settings stored before that record " +

@@ -35,7 +35,8 @@ public:
 
     // Hands the stored configuration file to the component. A missing file is a first run. A
     // truncated or corrupt file is not an error: the settings read before the fault keep their
-    // stored values, a copy of the file is kept as <path>.damaged, and the returned text names
+    // stored values, a copy of the file is kept as <path>.damaged (or
+    // <path>.damaged.2, .3, ... when earlier copies are there), and the returned text names
     // the file and what is wrong.
     std::optional<std::string> load_configuration(const std::string& path);
     // Asks the component for its configuration and writes it to a temporary file beside path,

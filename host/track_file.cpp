@@ -89,4 +89,13 @@ track_record read_track_file(const std::string& path) {
     return track;
 }
 
+bool has_audio_file_extension(const std::string& path) {
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || path.find_first_of("/\\", dot) != std::string::npos) return false;
+    std::string extension = path.substr(dot + 1);
+    for (char& c : extension)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return TagLib::FileRef::defaultFileExtensions().contains(TagLib::String(extension, TagLib::String::UTF8));
+}
+
 }  // namespace velvox_host

@@ -20,4 +20,8 @@ public:
 // is case-insensitive.
 track_record read_track_file(const std::string& path);
 
+// Whether the file name ends in an extension of a format TagLib reads (.mp3, .flac, .ogg, .m4a,
+// ...), compared without regard to case.
+bool has_audio_file_extension(const std::string& path);
+
 }  // namespace velvox_host

@@ -77,15 +77,16 @@ void animated_png::write(const std::string& path, uint32_t last_frame_ms) const 
     put_u32(header, height);
     header.insert(header.end(), {1, 3, 0, 0, 0});  // 1 bit, palette, deflate, no filter, no interlace
     put_chunk(file, "IHDR", header);
-    put_chunk(file, "PLTE", {lcd_dark_rgb[0], lcd_dark_rgb[1], lcd_dark_rgb[2], lcd_lit_rgb[0], lcd_lit_rgb[1],
-                             lcd_lit_rgb[2]});
+    put_chunk(file, "PLTE",
+              {lcd_dark_rgb[0], lcd_dark_rgb[1], lcd_dark_rgb[2], lcd_lit_rgb[0], lcd_lit_rgb[1], lcd_lit_rgb[2]});
     std::vector<uint8_t> control;
     put_u32(control, static_cast<uint32_t>(m_frames.size()));
     put_u32(control, 0);  // play for ever
     put_chunk(file, "acTL", control);
     uint32_t sequence = 0;
     for (size_t i = 0; i < m_frames.size(); ++i) {
-        uint32_t shown_ms = i + 1 < m_frames.size() ? m_frames[i + 1].start_tick - m_frames[i].start_tick : last_frame_ms;
+        uint32_t shown_ms =
+            i + 1 < m_frames.size() ? m_frames[i + 1].start_tick - m_frames[i].start_tick : last_frame_ms;
         std::vector<uint8_t> frame_control;
         put_u32(frame_control, sequence++);
         put_u32(frame_control, width);
@@ -94,8 +95,8 @@ void animated_png::write(const std::string& path, uint32_t last_frame_ms) const 
         put_u32(frame_control, 0);
         put_u16(frame_control, static_cast<uint16_t>(std::min<uint32_t>(shown_ms, 65535)));
         put_u16(frame_control, 1000);  // the delay is in milliseconds
-        frame_control.push_back(0);     // no disposal
-        frame_control.push_back(0);     // replace the canvas
+        frame_control.push_back(0);    // no disposal
+        frame_control.push_back(0);    // replace the canvas
         put_chunk(file, "fcTL", frame_control);
         if (i == 0) {
             put_chunk(file, "IDAT", m_frames[i].compressed);

@@ -12,9 +12,7 @@
 namespace keylume_sim {
 namespace {
 
-bool lit(const LcdBitmap& frame, int x, int y) {
-    return frame.pixels[y * LCD_WIDTH + x] >= LCD_PIXEL_LIT_THRESHOLD;
-}
+bool lit(const LcdBitmap& frame, int x, int y) { return frame.pixels[y * LCD_WIDTH + x] >= LCD_PIXEL_LIT_THRESHOLD; }
 
 // The UTF-8 form of a code point of the Basic Multilingual Plane.
 void append_utf8(std::string& text, unsigned code_point) {

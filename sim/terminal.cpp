@@ -39,11 +39,20 @@ std::vector<key> parse_keys(std::string_view bytes) {
             while (end < bytes.size() && !(bytes[end] >= '@' && bytes[end] <= '~')) ++end;
             if (end < bytes.size() && end == i + 2) {
                 switch (bytes[end]) {
-                    case 'A': keys.push_back({key_kind::up}); break;
-                    case 'B': keys.push_back({key_kind::down}); break;
-                    case 'C': keys.push_back({key_kind::right}); break;
-                    case 'D': keys.push_back({key_kind::left}); break;
-                    default: break;
+                    case 'A':
+                        keys.push_back({key_kind::up});
+                        break;
+                    case 'B':
+                        keys.push_back({key_kind::down});
+                        break;
+                    case 'C':
+                        keys.push_back({key_kind::right});
+                        break;
+                    case 'D':
+                        keys.push_back({key_kind::left});
+                        break;
+                    default:
+                        break;
                 }
             }
             i = end;
@@ -54,13 +63,21 @@ std::vector<key> parse_keys(std::string_view bytes) {
     return keys;
 }
 
-terminal_session::terminal_session() {
+stop_signals::stop_signals() {
     stop_requested = 0;
     struct sigaction action {};
     action.sa_handler = request_stop;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, &m_saved_interrupt);
+    sigaction(SIGTERM, &action, &m_saved_terminate);
+}
+
+stop_signals::~stop_signals() {
+    sigaction(SIGINT, &m_saved_interrupt, nullptr);
+    sigaction(SIGTERM, &m_saved_terminate, nullptr);
+}
+
+terminal_session::terminal_session() {
     if (isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &m_saved) == 0) {
         termios raw = m_saved;
         raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
@@ -74,8 +91,6 @@ terminal_session::terminal_session() {
 terminal_session::~terminal_session() {
     write_all("\x1b[?25h\n");
     if (m_raw) tcsetattr(STDIN_FILENO, TCSANOW, &m_saved);
-    signal(SIGINT, SIG_DFL);
-    signal(SIGTERM, SIG_DFL);
 }
 
 std::vector<key> terminal_session::pending_keys() {

@@ -2,12 +2,12 @@
 // without flicker, and the terminal put back as it was on every way out, Ctrl-C included.
 #pragma once
 
+#include <termios.h>
+
 #include <csignal>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <termios.h>
 
 namespace keylume_sim {
 
@@ -23,13 +23,27 @@ struct key {
 // sequences; other escape sequences are dropped whole.
 std::vector<key> parse_keys(std::string_view bytes);
 
-// Set by SIGINT and SIGTERM while a terminal session runs; the main loop ends when it is.
+// Set by SIGINT and SIGTERM while a stop_signals guard lives; the main loop ends when it is.
 extern volatile std::sig_atomic_t stop_requested;
+
+// While it lives, SIGINT and SIGTERM set stop_requested instead of ending the process; the
+// handlers that were there before (the component's own, for one) come back after it.
+class stop_signals {
+public:
+    stop_signals();
+    ~stop_signals();
+    stop_signals(const stop_signals&) = delete;
+    stop_signals& operator=(const stop_signals&) = delete;
+
+private:
+    struct sigaction m_saved_interrupt {};
+    struct sigaction m_saved_terminate {};
+};
 
 class terminal_session {
 public:
     // Switches standard input to raw mode when it is a terminal, hides the cursor and clears the
-    // screen; installs the SIGINT/SIGTERM handlers that request a stop.
+    // screen.
     terminal_session();
     ~terminal_session();
     terminal_session(const terminal_session&) = delete;

@@ -194,6 +194,22 @@ TEST_F(component_module, truncated_file_is_reported_and_keeps_what_was_read) {
     EXPECT_EQ(save(), settings_blob(expected));
 }
 
+TEST_F(component_module, damaged_copies_of_earlier_runs_are_kept) {
+    std::string path = fresh_directory("damaged_twice") + "keylume.cfg";
+    blob_bytes first = settings_blob(setting_rows());
+    first.resize(25);  // both end inside the first record's payload
+    blob_bytes second = settings_blob(setting_rows());
+    second.resize(35);
+    write_file(path, first);
+    ASSERT_TRUE(component->load_configuration(path));
+    write_file(path, second);
+    std::optional<std::string> problem = component->load_configuration(path);
+    ASSERT_TRUE(problem);
+    EXPECT_NE(problem->find(path + ".damaged.2"), std::string::npos) << *problem;
+    EXPECT_EQ(read_file(path + ".damaged"), first);
+    EXPECT_EQ(read_file(path + ".damaged.2"), second);
+}
+
 TEST_F(component_module, aborted_save_leaves_the_stored_file) {
     std::string path = fresh_directory("aborted") + "keylume.cfg";
     write_file(path, {1, 2, 3});

@@ -1,0 +1,143 @@
+#include "options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace keylume_sim {
+
+namespace {
+
+const char* const key_names[] = {"1", "2", "3", "4", "space", "n", "p", "u", "left", "right", "q"};
+
+long whole_number(const std::string& option, const std::string& text) {
+    char* end = nullptr;
+    errno = 0;
+    long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end || errno == ERANGE || value < 0)
+        throw usage_error(option + " needs a whole number of 0 or more, not '" + text + "'");
+    return value;
+}
+
+double positive_number(const std::string& option, const std::string& text) {
+    char* end = nullptr;
+    errno = 0;
+    double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end || errno == ERANGE || !std::isfinite(value) || !(value > 0))
+        throw usage_error(option + " needs a positive number, not '" + text + "'");
+    return value;
+}
+
+// "TICK:KEY,TICK:KEY,..."
+std::vector<scripted_key> key_script(const std::string& text) {
+    std::vector<scripted_key> keys;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find(',', start);
+        if (end == std::string::npos) end = text.size();
+        std::string item = text.substr(start, end - start);
+        size_t colon = item.find(':');
+        if (colon == std::string::npos)
+            throw usage_error("--keys needs TICK:KEY items separated by commas, not '" + item + "'");
+        scripted_key key{whole_number("--keys", item.substr(0, colon)), item.substr(colon + 1)};
+        if (!is_known_key(key.key))
+            throw usage_error("--keys: unknown key '" + key.key + "' (known: 1 2 3 4 space n p u left right q)");
+        keys.push_back(key);
+        start = end + 1;
+    }
+    return keys;
+}
+
+}  // namespace
+
+bool is_known_key(const std::string& name) {
+    for (const char* known : key_names)
+        if (name == known) return true;
+    return false;
+}
+
+command_line parse_command_line(const std::vector<std::string>& arguments) {
+    command_line chosen;
+    run_options& run = chosen.run;
+    double duration = -1;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= arguments.size()) throw usage_error(argument + " needs a value (see --help)");
+            return arguments[++i];
+        };
+        if (argument == "--help" || argument == "-h") {
+            chosen.what = command::help;
+            return chosen;
+        } else if (argument == "--ticks") {
+            run.ticks = whole_number(argument, value());
+        } else if (argument == "--duration") {
+            duration = positive_number(argument, value());
+        } else if (argument == "--speed") {
+            run.speed = positive_number(argument, value());
+        } else if (argument == "--snapshot") {
+            run.snapshot = value();
+        } else if (argument == "--record") {
+            run.record = value();
+        } else if (argument == "--frames") {
+            run.frames_directory = value();
+        } else if (argument == "--lcd-server") {
+            run.lcd_server = value();
+        } else if (argument == "--keys") {
+            run.keys = key_script(value());
+        } else if (argument.starts_with("-") && argument != "-") {
+            throw usage_error("unknown option '" + argument + "' (see --help)");
+        } else {
+            run.inputs.push_back(argument);
+        }
+    }
+    if (duration > 0) {
+        if (run.ticks >= 0) throw usage_error("give either --ticks or --duration, not both");
+        run.ticks = std::lround(duration * 10);
+    }
+    if (!run.keys.empty() && run.ticks < 0) throw usage_error("--keys needs a bounded run (--ticks or --duration)");
+    return chosen;
+}
+
+std::string usage_text() {
+    return "usage: keylume-sim [OPTIONS] [AUDIO FILE | FOLDER | PLAYLIST FILE]...\n"
+           "\n"
+           "Runs the Velvox stand-in, the Keylume component and the LCD Manager stand-in in one process\n"
+           "and shows the keyboard's LCD in the terminal, ten frames a second.\n"
+           "\n"
+           "What plays: the audio files given (tags and length read with TagLib), the audio files in the\n"
+           "folders given (in name order, subfolders included), and playlist descriptions (text files\n"
+           "whose first entry is a [track] line; their stream entries make a station whose title\n"
+           "changes). A file that cannot be read or is not audio is skipped with a message. Without\n"
+           "arguments a built-in demo playlist plays.\n"
+           "\n"
+           "Options:\n"
+           "  --ticks N          run N display ticks (100 ms each) at once, without a terminal, then stop\n"
+           "  --duration SECS    the same for SECS seconds of play (SECS x 10 ticks)\n"
+           "  --speed X          in the terminal, run X times faster than real time\n"
+           "  --snapshot FILE    write the last frame as a PNG\n"
+           "  --record FILE      write the session as an animated PNG at real frame timing\n"
+           "  --frames DIR       write every frame sent as DIR/frame-NNNNNN.png, and DIR/frames.log with\n"
+           "                     one line per frame: index, tick count, priority, file name\n"
+           "  --lcd-server PATH  use another LCD Manager server module (one exporting GetInterface);\n"
+           "                     without the stand-in's control side the LCD is not shown here and\n"
+           "                     soft buttons, unplugging, --frames, --snapshot and --record are not\n"
+           "                     available\n"
+           "  --keys LIST        in a bounded run, keys typed at given ticks: TICK:KEY,... with the keys\n"
+           "                     1 2 3 4 space n p u left right q (e.g. --keys 30:2,60:n)\n"
+           "  --help             this text\n"
+           "\n"
+           "Keys: 1-4 soft buttons, space pause, n / p next / previous track, left / right seek 5 s,\n"
+           "u unplug / replug the keyboard, q quit (Ctrl-C too; both save the settings).\n"
+           "The first two seconds show the splash view; then the first track starts.\n"
+           "\n"
+           "Settings: kept in $XDG_CONFIG_HOME/keylume/keylume.cfg ($HOME/.config/keylume/ when\n"
+           "XDG_CONFIG_HOME is not set), loaded at start and saved at exit through the component.\n"
+           "A damaged file is reported and kept as keylume.cfg.damaged.\n"
+           "\n"
+           "Exit status: 0 done, 1 something named on the command line cannot be used (nothing\n"
+           "playable, a module that does not load, a file that cannot be written), 2 the command line\n"
+           "is not understood.\n";
+}
+
+}  // namespace keylume_sim

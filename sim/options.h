@@ -1,0 +1,49 @@
+// The simulator's command line: what to run and how.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace keylume_sim {
+
+// A command line that cannot be understood; what() says what is wrong.
+class usage_error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A key typed at a given tick of a bounded run (--keys).
+struct scripted_key {
+    long tick;
+    std::string key;  // as the terminal names it: "1".."4", "space", "n", "p", "u", "left", "right", "q"
+};
+
+struct run_options {
+    std::vector<std::string> inputs;  // audio files, folders and playlist descriptions
+    long ticks = -1;                  // a bounded run without a terminal when not negative
+    double speed = 1.0;
+    std::string snapshot;
+    std::string record;
+    std::string frames_directory;
+    std::string lcd_server;  // empty: the LCD Manager stand-in beside the program
+    std::vector<scripted_key> keys;
+};
+
+enum class command { run, help };
+
+struct command_line {
+    command what = command::run;
+    run_options run;
+};
+
+// Throws usage_error.
+command_line parse_command_line(const std::vector<std::string>& arguments);
+
+// The text of --help.
+std::string usage_text();
+
+// The keys --keys and the terminal know, for messages.
+bool is_known_key(const std::string& name);
+
+}  // namespace keylume_sim

@@ -1,0 +1,164 @@
+#include "session.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "frame_picture.h"
+#include "report.h"
+
+namespace keylume_sim {
+
+namespace {
+
+constexpr DWORD tick_ms = 100;
+constexpr double seek_step_seconds = 5;
+
+std::string name_of(const key& typed) {
+    switch (typed.kind) {
+        case key_kind::left:
+            return "left";
+        case key_kind::right:
+            return "right";
+        case key_kind::up:
+            return "up";
+        case key_kind::down:
+            return "down";
+        case key_kind::character:
+            break;
+    }
+    return typed.character == ' ' ? "space" : std::string(1, typed.character);
+}
+
+}  // namespace
+
+session::session(keylume_host::virtual_clock& clock, velvox_host::player& player, lcd_server_control* keyboard,
+                 const run_options& options)
+    : m_clock(clock), m_player(player), m_keyboard(keyboard), m_options(options) {
+    if (!options.frames_directory.empty()) m_frame_files = std::make_unique<frame_files>(options.frames_directory);
+    if (!options.record.empty()) m_recording = std::make_unique<animated_png>();
+}
+
+void session::run() {
+    stop_signals signals;
+    if (m_options.ticks < 0) m_terminal = std::make_unique<terminal_session>();
+    if (!m_keyboard)
+        say("this LCD Manager server has no control side: the LCD is not shown here, and the soft buttons and u "
+            "are not available");
+    auto next_frame = std::chrono::steady_clock::now();
+    for (long index = 0; m_options.ticks < 0 || index < m_options.ticks; ++index) {
+        for (const scripted_key& scripted : m_options.keys)
+            if (scripted.tick == index) press(scripted.key);
+        if (m_terminal)
+            for (const key& typed : m_terminal->pending_keys()) press(name_of(typed));
+        if (m_quit || stop_requested) break;
+        tick(index);
+        if (!m_terminal) continue;
+        show();
+        next_frame += std::chrono::microseconds(static_cast<long>(tick_ms * 1000 / m_options.speed));
+        std::this_thread::sleep_until(next_frame);
+    }
+    m_terminal.reset();
+}
+
+// One turn of the host's message loop: play time passes, the component's timer fires, and a held
+// soft button is let go after the tick that read it.
+void session::tick(long index) {
+    if (index == splash_ticks) m_player.play(0);
+    if (index > splash_ticks) m_player.advance(tick_ms);
+    m_clock.advance(tick_ms);
+    m_clock.run_due_timers();
+    if (m_keyboard && m_buttons_held) m_keyboard->release_buttons(m_buttons_held), m_buttons_held = 0;
+    collect_frames();
+}
+
+// Takes the frames the keyboard got since the last tick and lets the stand-in forget them.
+void session::collect_frames() {
+    if (!m_keyboard) return;
+    for (size_t i = 0; i < m_keyboard->frame_count(); ++i) {
+        const lcd_server_frame& frame = *m_keyboard->frame(i);
+        if (m_frame_files) m_frame_files->add(frame.bitmap, m_clock.now(), frame.priority);
+        if (m_recording) m_recording->add_frame(frame.bitmap, m_clock.now());
+        m_last_frame = frame;
+    }
+    m_keyboard->clear_frames();
+}
+
+void session::press(const std::string& key) {
+    if (key.size() == 1 && key[0] >= '1' && key[0] <= '4') {
+        if (!m_keyboard) {
+            say("soft buttons need the LCD Manager stand-in's control side");
+            return;
+        }
+        m_buttons_held |= 1u << (key[0] - '1');
+        m_keyboard->press_buttons(m_buttons_held);
+    } else if (key == "u") {
+        if (!m_keyboard) {
+            say("unplugging needs the LCD Manager stand-in's control side");
+        } else if (m_keyboard->keyboard_plugged()) {
+            m_keyboard->unplug_keyboard();
+        } else {
+            m_keyboard->plug_keyboard();
+        }
+    } else if (key == "space") {
+        m_player.toggle_pause();
+    } else if (key == "n") {
+        m_player.next();
+    } else if (key == "p") {
+        m_player.previous();
+    } else if (key == "left" || key == "right") {
+        double target = m_player.position() + (key == "left" ? -seek_step_seconds : seek_step_seconds);
+        m_player.seek(target < 0 ? 0 : target);
+    } else if (key == "q") {
+        m_quit = true;
+    }
+}
+
+void session::say(const std::string& message) {
+    m_message = message;
+    if (!m_terminal) report(message);
+}
+
+void session::show() {
+    std::string screen;
+    if (m_last_frame && m_keyboard && m_keyboard->keyboard_plugged()) {
+        bool narrow = m_terminal->columns() < LCD_WIDTH + 2;
+        screen = narrow ? frame_as_braille(m_last_frame->bitmap) : frame_as_half_blocks(m_last_frame->bitmap);
+    }
+    m_terminal->show(screen + status_line());
+}
+
+std::string session::status_line() const {
+    std::string line;
+    if (!m_player.playing()) {
+        line = "stopped";
+    } else {
+        line = m_player.current_title() + "  " + velvox_host::minutes_seconds(m_player.position());
+        double length = m_player.current().track.length_seconds;
+        if (m_player.current().stream_titles.empty() && length > 0)
+            line += " / " + velvox_host::minutes_seconds(length);
+        if (m_player.paused()) line += " (paused)";
+    }
+    if (m_last_frame) line += "  priority " + std::to_string(m_last_frame->priority);
+    if (m_keyboard) line += m_keyboard->keyboard_plugged() ? "  keyboard plugged in" : "  keyboard UNPLUGGED (u)";
+    line += "\n";
+    if (!m_message.empty()) line += m_message + "\n";
+    return line + "keys: 1-4 soft buttons, space pause, n/p track, left/right seek, u unplug, q quit\n";
+}
+
+void session::write_pictures() {
+    if (!m_options.snapshot.empty()) {
+        if (!m_last_frame)
+            throw std::runtime_error("no frame was sent, so there is none to write to " + m_options.snapshot);
+        write_frame_png(m_last_frame->bitmap, m_options.snapshot);
+        std::printf("last frame written to %s\n", m_options.snapshot.c_str());
+    }
+    if (m_recording) {
+        m_recording->write(m_options.record);
+        std::printf("session written to %s (%zu frames)\n", m_options.record.c_str(), m_recording->frame_count());
+    }
+    if (m_frame_files)
+        std::printf("%zu frames written to %s\n", m_frame_files->count(), m_options.frames_directory.c_str());
+}
+
+}  // namespace keylume_sim

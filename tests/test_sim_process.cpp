@@ -1,0 +1,437 @@
+// keylume-sim run as a person runs it: a child process with its own configuration folder, bounded
+// runs that write every frame to a folder, and its messages and exit codes. The simulator is a
+// native program only (it shows the LCD in a terminal), so these tests run natively only.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <png.h>
+#include <pty.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "blob_builder.h"
+#include "frame_picture.h"
+#include "support/fabricated_audio.h"
+#include "support/frame_rows.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using keylume_test::frame_rows;
+
+struct finished_run {
+    int exit_code = -1;
+    std::string out;
+    std::string err;
+};
+
+struct frame_log_line {
+    size_t index;
+    unsigned long tick;
+    unsigned long priority;
+    std::string file;
+};
+
+std::string contents(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A frame back from the simulator's picture: the top-left pixel of each scaled block.
+LcdBitmap read_frame_png(const fs::path& path, int scale = 4) {
+    LcdBitmap frame{};
+    frame.format = LCD_BITMAP_FORMAT_160X43X8;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    EXPECT_TRUE(png_image_begin_read_from_file(&image, path.c_str())) << path;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
+    EXPECT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) << path;
+    EXPECT_EQ(image.width, static_cast<png_uint_32>(LCD_WIDTH * scale));
+    EXPECT_EQ(image.height, static_cast<png_uint_32>(LCD_HEIGHT * scale));
+    if (image.width != static_cast<png_uint_32>(LCD_WIDTH * scale)) return frame;
+    for (int y = 0; y < LCD_HEIGHT; ++y)
+        for (int x = 0; x < LCD_WIDTH; ++x) {
+            const png_byte* rgb = &pixels[(static_cast<size_t>(y * scale) * image.width + x * scale) * 3];
+            frame.pixels[y * LCD_WIDTH + x] = std::memcmp(rgb, keylume_sim::lcd_lit_rgb, 3) == 0 ? 255 : 0;
+        }
+    return frame;
+}
+
+class SimProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_folder = fs::temp_directory_path() /
+                   ("keylume-sim-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                    "-" + std::to_string(getpid()));
+        fs::remove_all(m_folder);
+        fs::create_directories(m_folder / "config");
+    }
+    void TearDown() override { fs::remove_all(m_folder); }
+
+    fs::path config_file() const { return m_folder / "config" / "keylume" / "keylume.cfg"; }
+    std::string in_folder(const std::string& name) const { return (m_folder / name).string(); }
+
+    // Runs keylume-sim with the arguments, the test's configuration folder and its output kept.
+    finished_run run(const std::vector<std::string>& arguments) {
+        std::vector<std::string> words = {KEYLUME_SIM_PATH};
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& word : words) argv.push_back(word.data());
+        argv.push_back(nullptr);
+        std::vector<std::string> variables = {"XDG_CONFIG_HOME=" + (m_folder / "config").string()};
+        for (char** variable = environ; *variable; ++variable)
+            if (!std::string(*variable).starts_with("XDG_CONFIG_HOME=")) variables.push_back(*variable);
+        std::vector<char*> envp;
+        for (std::string& variable : variables) envp.push_back(variable.data());
+        envp.push_back(nullptr);
+
+        const std::string out = in_folder("stdout"), err = in_folder("stderr");
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        pid_t child = 0;
+        finished_run result;
+        int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        EXPECT_EQ(spawned, 0) << "cannot start " << argv[0];
+        if (spawned != 0) return result;
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status)) << "keylume-sim did not exit normally: " << status;
+        result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.out = contents(out);
+        result.err = contents(err);
+        return result;
+    }
+
+    // Starts keylume-sim in a pseudo terminal of its own, as a person starts it in a terminal
+    // window; returns the child and the terminal's controlling side.
+    pid_t start_in_terminal(const std::vector<std::string>& arguments, int& terminal) {
+        std::vector<std::string> words = {KEYLUME_SIM_PATH};
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        const std::string config = (m_folder / "config").string();
+        winsize size{};
+        size.ws_col = 200;
+        size.ws_row = 40;
+        pid_t child = forkpty(&terminal, nullptr, nullptr, &size);
+        if (child == 0) {
+            std::vector<char*> argv;
+            for (std::string& word : words) argv.push_back(word.data());
+            argv.push_back(nullptr);
+            setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        EXPECT_GT(child, 0);
+        return child;
+    }
+
+    // Reads what the program shows until `text` appears (or the program ends); all read so far.
+    static std::string read_until(int terminal, const std::string& text, std::string shown = {}) {
+        char buffer[4096];
+        while (shown.find(text) == std::string::npos) {
+            ssize_t count = read(terminal, buffer, sizeof buffer);
+            if (count <= 0) break;
+            shown.append(buffer, static_cast<size_t>(count));
+        }
+        return shown;
+    }
+
+    // Waits for the end of the program that runs in `terminal`; its exit code.
+    static int finish(pid_t child, int terminal, std::string& shown) {
+        shown = read_until(terminal, "\x1b[?25h", shown);
+        int status = 0;
+        waitpid(child, &status, 0);
+        close(terminal);
+        EXPECT_TRUE(WIFEXITED(status)) << status;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // A bounded run writing its frames to the folder `name`; the run's log, checked for success.
+    std::vector<frame_log_line> frames_of(const std::string& name, std::vector<std::string> arguments) {
+        arguments.insert(arguments.end(), {"--frames", in_folder(name)});
+        finished_run result = run(arguments);
+        EXPECT_EQ(result.exit_code, 0) << result.err;
+        std::vector<frame_log_line> lines;
+        std::istringstream log(contents(m_folder / name / "frames.log"));
+        std::string text;
+        while (std::getline(log, text)) {
+            if (text.starts_with("#")) continue;
+            frame_log_line line;
+            std::istringstream fields(text);
+            EXPECT_TRUE(fields >> line.index >> line.tick >> line.priority >> line.file) << text;
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    LcdBitmap frame(const std::string& name, size_t index) const {
+        return read_frame_png(
+            m_folder / name /
+            ("frame-" + std::string(6 - std::to_string(index).size(), '0') + std::to_string(index) + ".png"));
+    }
+
+    // An MP3 file in the test folder with a title and an artist.
+    std::string tagged_mp3(const std::string& name, const std::string& title, int frames = 383) {
+        const std::string path = in_folder(name);
+        EXPECT_TRUE(keylume_test::write_bytes(path, keylume_test::mpeg_stream(frames, 1)));
+        EXPECT_TRUE(keylume_test::tag_file(path, {{"TITLE", title}, {"ARTIST", "Nina Ray"}, {"ALBUM", "Small Hours"}}));
+        return path;
+    }
+
+    void write_config(const blob_bytes& blob) {
+        fs::create_directories(config_file().parent_path());
+        std::ofstream(config_file(), std::ios::binary)
+            .write(reinterpret_cast<const char*>(blob.data()), static_cast<std::streamsize>(blob.size()));
+    }
+    blob_bytes stored_config() const {
+        std::string text = contents(config_file());
+        return blob_bytes(text.begin(), text.end());
+    }
+
+    fs::path m_folder;
+};
+
+bool full_row(const LcdBitmap& frame, int y) {
+    return frame_rows(frame, 0, y, LCD_WIDTH, y + 1)[0] == std::string(LCD_WIDTH, '#');
+}
+
+TEST_F(SimProcess, EveryFrameIsAPictureWithALogLine) {
+    std::vector<frame_log_line> lines = frames_of("frames", {"--ticks", "40"});
+    ASSERT_EQ(lines.size(), 40u);
+    size_t pictures = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(m_folder / "frames"))
+        pictures += entry.path().extension() == ".png";
+    EXPECT_EQ(pictures, 40u);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].index, i);
+        EXPECT_EQ(lines[i].tick, 1000100 + 100 * i);  // one frame per 100 ms tick of the virtual clock
+        EXPECT_EQ(lines[i].priority, 128u);
+        EXPECT_TRUE(fs::exists(m_folder / "frames" / lines[i].file)) << lines[i].file;
+    }
+}
+
+TEST_F(SimProcess, DurationIsTenTicksASecond) {
+    EXPECT_EQ(frames_of("frames", {"--duration", "2.5"}).size(), 25u);
+    finished_run both = run({"--duration", "1", "--ticks", "10"});
+    EXPECT_EQ(both.exit_code, 2);
+    EXPECT_EQ(both.err, "keylume-sim: give either --ticks or --duration, not both\n");
+}
+
+TEST_F(SimProcess, SplashViewFirstThenThePlaybackView) {
+    frames_of("frames", {"--ticks", "30"});
+    const LcdBitmap splash = frame("frames", 0);
+    EXPECT_GT(keylume_test::lit_pixels(splash), 50);
+    EXPECT_FALSE(full_row(splash, 39));
+    EXPECT_EQ(frame_rows(splash, 0, 41, 160, 43), keylume_test::rows(2, std::string(160, '.')));
+    EXPECT_EQ(frame_rows(frame("frames", 19), 0, 0, 160, 43), frame_rows(splash, 0, 0, 160, 43));
+    // The first track starts after two seconds: the progress bar's outline is drawn.
+    const LcdBitmap playing = frame("frames", 25);
+    EXPECT_TRUE(full_row(playing, 39));
+    EXPECT_TRUE(full_row(playing, 42));
+}
+
+TEST_F(SimProcess, StoresTheDefaultsAfterAFirstRun) {
+    EXPECT_FALSE(fs::exists(config_file()));
+    finished_run result = run({"--ticks", "5"});
+    EXPECT_EQ(result.exit_code, 0) << result.err;
+    EXPECT_EQ(stored_config(), settings_blob(setting_rows()));
+}
+
+TEST_F(SimProcess, StoredBoostRaisesThePriorityAndIsStoredAgain) {
+    std::vector<setting_row> rows = setting_rows();
+    rows[0].default_payload = {1};
+    write_config(settings_blob(rows));
+    std::vector<frame_log_line> lines = frames_of("frames", {"--ticks", "40"});
+    ASSERT_EQ(lines.size(), 40u);
+    EXPECT_EQ(lines[19].priority, 128u);  // splash view
+    EXPECT_EQ(lines[20].priority, 255u);  // the first track: boosted for the stored 5 seconds
+    EXPECT_EQ(lines[39].priority, 255u);
+    EXPECT_EQ(stored_config(), settings_blob(rows));
+}
+
+TEST_F(SimProcess, DamagedConfigurationIsReportedAndKept) {
+    std::vector<setting_row> rows = setting_rows();
+    rows[0].default_payload = {1};
+    blob_bytes damaged = settings_blob(rows);
+    damaged.resize(damaged.size() - 3);  // the last record ends early
+    write_config(damaged);
+    finished_run result = run({"--ticks", "5"});
+    EXPECT_EQ(result.exit_code, 0) << result.err;
+    EXPECT_NE(result.err.find(config_file().string()), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find(config_file().string() + ".damaged"), std::string::npos) << result.err;
+    std::string kept = contents(config_file().string() + ".damaged");
+    EXPECT_EQ(blob_bytes(kept.begin(), kept.end()), damaged);
+    // Saved whole again: the records read before the damage kept their stored values.
+    blob_bytes stored = stored_config();
+    EXPECT_EQ(stored.size(), settings_blob(setting_rows()).size());
+}
+
+TEST_F(SimProcess, BadArgumentsExitWithTwoAndSayWhatIsWrong) {
+    finished_run unknown = run({"--colour"});
+    EXPECT_EQ(unknown.exit_code, 2);
+    EXPECT_EQ(unknown.err, "keylume-sim: unknown option '--colour' (see --help)\n");
+    finished_run ticks = run({"--ticks", "many"});
+    EXPECT_EQ(ticks.exit_code, 2);
+    EXPECT_EQ(ticks.err, "keylume-sim: --ticks needs a whole number of 0 or more, not 'many'\n");
+    finished_run missing = run({"--frames"});
+    EXPECT_EQ(missing.exit_code, 2);
+    EXPECT_EQ(missing.err, "keylume-sim: --frames needs a value (see --help)\n");
+    finished_run key = run({"--ticks", "5", "--keys", "3:x"});
+    EXPECT_EQ(key.exit_code, 2);
+    EXPECT_NE(key.err.find("unknown key 'x'"), std::string::npos) << key.err;
+    EXPECT_FALSE(fs::exists(config_file()));
+}
+
+TEST_F(SimProcess, HelpNamesEveryOptionAndKey) {
+    finished_run help = run({"--help"});
+    EXPECT_EQ(help.exit_code, 0);
+    for (const char* word : {"--ticks", "--duration", "--speed", "--snapshot", "--record", "--frames", "--lcd-server",
+                             "--keys", "XDG_CONFIG_HOME", "space pause", "u unplug"})
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+}
+
+TEST_F(SimProcess, FilesThatCannotBePlayedAreSkippedByName) {
+    const std::string song = tagged_mp3("song.mp3", "Lanterns");
+    const std::string notes = in_folder("notes.txt");
+    keylume_test::write_bytes(notes, "just words\n");
+    const std::string missing = in_folder("missing.flac");
+    std::vector<frame_log_line> lines = frames_of("frames", {"--ticks", "25", notes, song, missing});
+    EXPECT_EQ(lines.size(), 25u);
+    finished_run result = run({"--ticks", "25", notes, song, missing});
+    EXPECT_EQ(result.exit_code, 0);
+    EXPECT_EQ(result.err, "keylume-sim: " + notes +
+                              ": not an audio file that can be read (unknown or damaged format) (skipped)\n"
+                              "keylume-sim: " +
+                              missing + ": no such file (skipped)\n");
+}
+
+TEST_F(SimProcess, NothingPlayableIsAnError) {
+    const std::string notes = in_folder("notes.txt");
+    keylume_test::write_bytes(notes, "just words\n");
+    finished_run result = run({"--ticks", "5", notes});
+    EXPECT_EQ(result.exit_code, 1);
+    EXPECT_NE(result.err.find("nothing to play: none of " + notes), std::string::npos) << result.err;
+}
+
+TEST_F(SimProcess, FolderPlaysItsAudioFilesInNameOrder) {
+    fs::create_directories(m_folder / "album");
+    tagged_mp3("album/b.mp3", "Second Song");
+    tagged_mp3("album/a.mp3", "First Song");
+    keylume_test::write_bytes(in_folder("album/cover.jpg"), "not a picture either");
+    frames_of("folder", {"--ticks", "25", in_folder("album")});
+    frames_of("first", {"--ticks", "25", in_folder("album/a.mp3")});
+    frames_of("second", {"--ticks", "25", in_folder("album/b.mp3")});
+    const LcdBitmap folder = frame("folder", 24);
+    EXPECT_EQ(frame_rows(folder, 0, 0, 160, 43), frame_rows(frame("first", 24), 0, 0, 160, 43));
+    EXPECT_NE(frame_rows(folder, 0, 0, 160, 11), frame_rows(frame("second", 24), 0, 0, 160, 11));
+}
+
+TEST_F(SimProcess, StreamTitleChangesWhileItPlays) {
+    const std::string playlist = in_folder("radio.playlist");
+    keylume_test::write_bytes(playlist,
+                              "# a station\n[track]\npath = http://radio.example/one\nartist = Radio One\n"
+                              "stream = 0 Morning Show\nstream = 2 Evening News\n");
+    frames_of("frames", {"--ticks", "50", playlist});
+    const LcdBitmap before = frame("frames", 30), after = frame("frames", 45);
+    EXPECT_NE(frame_rows(before, 0, 0, 160, 11), frame_rows(after, 0, 0, 160, 11));    // the title line
+    EXPECT_EQ(frame_rows(before, 0, 11, 160, 22), frame_rows(after, 0, 11, 160, 22));  // the artist stays
+}
+
+TEST_F(SimProcess, SoftButtonTwoShowsTheSecondScreen) {
+    tagged_mp3("song.mp3", "Lanterns");
+    frames_of("screen1", {"--ticks", "30", in_folder("song.mp3")});
+    frames_of("screen2", {"--ticks", "30", "--keys", "25:2", in_folder("song.mp3")});
+    // Screen 1 shows the artist on line 2, screen 2 on line 1.
+    EXPECT_EQ(frame_rows(frame("screen2", 29), 0, 0, 160, 11), frame_rows(frame("screen1", 29), 0, 11, 160, 22));
+    EXPECT_EQ(frame_rows(frame("screen2", 29), 0, 11, 160, 22), frame_rows(frame("screen1", 29), 0, 0, 160, 11));
+}
+
+TEST_F(SimProcess, UnpluggedKeyboardGetsNoFramesUntilPluggedAgain) {
+    std::vector<frame_log_line> lines = frames_of("frames", {"--ticks", "40", "--keys", "25:u,30:u"});
+    ASSERT_FALSE(lines.empty());
+    for (const frame_log_line& line : lines)
+        EXPECT_FALSE(line.tick > 1002500 && line.tick <= 1003000) << "frame at " << line.tick << " while unplugged";
+    EXPECT_EQ(lines.back().tick, 1004000u);  // the component reconnected
+}
+
+TEST_F(SimProcess, AnotherServerModuleIsFoundThroughTheRegistry) {
+    const std::string copy = in_folder("other_server.so");
+    fs::copy_file(fs::path(KEYLUME_SIM_PATH).parent_path() / "keylume_lcdserver.so", copy);
+    EXPECT_EQ(frames_of("frames", {"--ticks", "10", "--lcd-server", copy}).size(), 10u);
+}
+
+TEST_F(SimProcess, ServerWithoutTheControlSideGetsTheFramesAndCaptureIsRefused) {
+    const std::string other = (fs::path(KEYLUME_SIM_PATH).parent_path() / KEYLUME_COUNTING_SERVER_FILE).string();
+    const std::string report = in_folder("report");
+    setenv("KEYLUME_COUNTING_SERVER_REPORT", report.c_str(), 1);
+    finished_run played = run({"--ticks", "30", "--keys", "25:2,26:u", "--lcd-server", other});
+    unsetenv("KEYLUME_COUNTING_SERVER_REPORT");
+    EXPECT_EQ(played.exit_code, 0) << played.err;
+    EXPECT_EQ(contents(report), "30 frames\n");
+    EXPECT_EQ(played.err,
+              "keylume-sim: this LCD Manager server has no control side: the LCD is not shown here, and the soft "
+              "buttons and u are not available\n"
+              "keylume-sim: soft buttons need the LCD Manager stand-in's control side\n"
+              "keylume-sim: unplugging needs the LCD Manager stand-in's control side\n");
+    finished_run capture = run({"--ticks", "30", "--frames", in_folder("frames"), "--lcd-server", other});
+    EXPECT_EQ(capture.exit_code, 1);
+    EXPECT_EQ(capture.err,
+              "keylume-sim: --frames needs the LCD Manager stand-in's control side to see the frames, "
+              "and '" +
+                  other + "' has none\n");
+    EXPECT_FALSE(fs::exists(in_folder("frames")));
+}
+
+TEST_F(SimProcess, ServerModulesThatCannotBeUsedAreNamed) {
+    const std::string missing = in_folder("missing.so");
+    finished_run absent = run({"--ticks", "5", "--lcd-server", missing});
+    EXPECT_EQ(absent.exit_code, 1);
+    EXPECT_EQ(absent.err, "keylume-sim: LCD Manager server module '" + missing + "': no such file\n");
+    const std::string text = in_folder("text.so");
+    keylume_test::write_bytes(text, "not a module");
+    finished_run garbage = run({"--ticks", "5", "--lcd-server", text});
+    EXPECT_EQ(garbage.exit_code, 1);
+    EXPECT_EQ(garbage.err, "keylume-sim: LCD Manager server module '" + text + "' cannot be loaded as a module\n");
+    const std::string plain = (fs::path(KEYLUME_SIM_PATH).parent_path() / KEYLUME_NO_INTERFACE_FILE).string();
+    finished_run no_interface = run({"--ticks", "5", "--lcd-server", plain});
+    EXPECT_EQ(no_interface.exit_code, 1);
+    EXPECT_EQ(no_interface.err,
+              "keylume-sim: '" + plain + "' is not an LCD Manager server module: it exports no GetInterface\n");
+}
+
+// The status line names the track; the LCD is drawn above it.
+TEST_F(SimProcess, InATerminalQQuitsRestoresTheTerminalAndSaves) {
+    int terminal = -1;
+    pid_t child = start_in_terminal({"--speed", "20"}, terminal);
+    std::string shown = read_until(terminal, "Lanterns");
+    EXPECT_NE(shown.find("\xe2\x96"), std::string::npos);  // half blocks: U+2580..U+259F
+    ASSERT_EQ(write(terminal, "q", 1), 1);
+    EXPECT_EQ(finish(child, terminal, shown), 0);
+    EXPECT_NE(shown.find("\x1b[?25h"), std::string::npos);  // the cursor is back
+    EXPECT_EQ(stored_config(), settings_blob(setting_rows()));
+}
+
+TEST_F(SimProcess, CtrlCEndsTheRunAndSaves) {
+    int terminal = -1;
+    pid_t child = start_in_terminal({"--speed", "20"}, terminal);
+    std::string shown = read_until(terminal, "priority");
+    ASSERT_EQ(kill(child, SIGINT), 0);
+    EXPECT_EQ(finish(child, terminal, shown), 0);
+    EXPECT_EQ(stored_config(), settings_blob(setting_rows()));
+}
+
+}  // namespace
