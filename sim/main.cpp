@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "options.h"
+#include "prefs_command.h"
 #include "report.h"
 #include "run_command.h"
 
@@ -26,7 +27,19 @@ int main(int argc, char** argv) {
             case command::run:
                 run_simulator(chosen.run);
                 break;
+            case command::prefs_show:
+                show_preferences();
+                break;
+            case command::prefs_set:
+                set_preference(chosen.setting_name, chosen.setting_value);
+                break;
+            case command::prefs_reset:
+                reset_preferences();
+                break;
         }
+    } catch (const usage_error& error) {
+        report(error.what());
+        return 2;
     } catch (const std::exception& error) {
         report(error.what());
         return 1;

@@ -48,6 +48,24 @@ std::vector<scripted_key> key_script(const std::string& text) {
     return keys;
 }
 
+command_line parse_prefs(const std::vector<std::string>& arguments) {
+    command_line chosen;
+    if (arguments.size() == 1) {
+        chosen.what = command::prefs_show;
+    } else if (arguments[1] == "set") {
+        if (arguments.size() != 4) throw usage_error("prefs set needs a NAME and a VALUE (see keylume-sim prefs)");
+        chosen.what = command::prefs_set;
+        chosen.setting_name = arguments[2];
+        chosen.setting_value = arguments[3];
+    } else if (arguments[1] == "reset") {
+        if (arguments.size() != 2) throw usage_error("prefs reset takes no further arguments");
+        chosen.what = command::prefs_reset;
+    } else {
+        throw usage_error("unknown prefs command '" + arguments[1] + "' (prefs, prefs set NAME VALUE, prefs reset)");
+    }
+    return chosen;
+}
+
 }  // namespace
 
 bool is_known_key(const std::string& name) {
@@ -57,6 +75,7 @@ bool is_known_key(const std::string& name) {
 }
 
 command_line parse_command_line(const std::vector<std::string>& arguments) {
+    if (!arguments.empty() && arguments[0] == "prefs") return parse_prefs(arguments);
     command_line chosen;
     run_options& run = chosen.run;
     double duration = -1;
@@ -101,6 +120,7 @@ command_line parse_command_line(const std::vector<std::string>& arguments) {
 
 std::string usage_text() {
     return "usage: keylume-sim [OPTIONS] [AUDIO FILE | FOLDER | PLAYLIST FILE]...\n"
+           "       keylume-sim prefs | prefs set NAME VALUE | prefs reset\n"
            "\n"
            "Runs the Velvox stand-in, the Keylume component and the LCD Manager stand-in in one process\n"
            "and shows the keyboard's LCD in the terminal, ten frames a second.\n"
@@ -134,6 +154,9 @@ std::string usage_text() {
            "Settings: kept in $XDG_CONFIG_HOME/keylume/keylume.cfg ($HOME/.config/keylume/ when\n"
            "XDG_CONFIG_HOME is not set), loaded at start and saved at exit through the component.\n"
            "A damaged file is reported and kept as keylume.cfg.damaged.\n"
+           "  prefs                 show the sixteen settings\n"
+           "  prefs set NAME VALUE  change one through the component's preferences page\n"
+           "  prefs reset           restore the defaults\n"
            "\n"
            "Exit status: 0 done, 1 something named on the command line cannot be used (nothing\n"
            "playable, a module that does not load, a file that cannot be written), 2 the command line\n"

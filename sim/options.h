@@ -30,11 +30,13 @@ struct run_options {
     std::vector<scripted_key> keys;
 };
 
-enum class command { run, help };
+enum class command { run, help, prefs_show, prefs_set, prefs_reset };
 
 struct command_line {
     command what = command::run;
     run_options run;
+    std::string setting_name;   // prefs set
+    std::string setting_value;  // prefs set
 };
 
 // Throws usage_error.

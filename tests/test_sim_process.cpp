@@ -169,7 +169,6 @@ protected:
         std::istringstream log(contents(m_folder / name / "frames.log"));
         std::string text;
         while (std::getline(log, text)) {
-            if (text.starts_with("#")) continue;
             frame_log_line line;
             std::istringstream fields(text);
             EXPECT_TRUE(fields >> line.index >> line.tick >> line.priority >> line.file) << text;
@@ -299,8 +298,9 @@ TEST_F(SimProcess, BadArgumentsExitWithTwoAndSayWhatIsWrong) {
 TEST_F(SimProcess, HelpNamesEveryOptionAndKey) {
     finished_run help = run({"--help"});
     EXPECT_EQ(help.exit_code, 0);
-    for (const char* word : {"--ticks", "--duration", "--speed", "--snapshot", "--record", "--frames", "--lcd-server",
-                             "--keys", "XDG_CONFIG_HOME", "space pause", "u unplug"})
+    for (const char* word :
+         {"--ticks", "--duration", "--speed", "--snapshot", "--record", "--frames", "--lcd-server", "--keys",
+          "prefs set NAME VALUE", "prefs reset", "XDG_CONFIG_HOME", "space pause", "u unplug"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 }
 
@@ -432,6 +432,104 @@ TEST_F(SimProcess, CtrlCEndsTheRunAndSaves) {
     ASSERT_EQ(kill(child, SIGINT), 0);
     EXPECT_EQ(finish(child, terminal, shown), 0);
     EXPECT_EQ(stored_config(), settings_blob(setting_rows()));
+}
+
+const char* const default_settings_listing =
+    "cfg_priority_boost     false\n"
+    "cfg_priority_seconds   5\n"
+    "cfg_left_time_mode     current_position\n"
+    "cfg_right_time_mode    track_length\n"
+    "cfg_softkey1_line1     \"%title%\"\n"
+    "cfg_softkey1_line2     \"%artist%\"\n"
+    "cfg_softkey1_line3     \"%album% '('%date%')'\"\n"
+    "cfg_softkey2_line1     \"%artist%\"\n"
+    "cfg_softkey2_line2     \"%title%\"\n"
+    "cfg_softkey2_line3     \"%album%\"\n"
+    "cfg_softkey3_line1     \"%title%\"\n"
+    "cfg_softkey3_line2     \"%artist%\"\n"
+    "cfg_softkey3_line3     \"\"\n"
+    "cfg_softkey4_line1     \"%artist% - %title%\"\n"
+    "cfg_softkey4_line2     \"%album% '('%date%')'\"\n"
+    "cfg_softkey4_line3     \"%__mp3_stereo_mode%\"\n";
+
+TEST_F(SimProcess, PrefsShowsTheSixteenSettings) {
+    finished_run shown = run({"prefs"});
+    EXPECT_EQ(shown.exit_code, 0) << shown.err;
+    EXPECT_EQ(shown.out, default_settings_listing);
+    EXPECT_FALSE(fs::exists(config_file()));  // looking stores nothing
+}
+
+TEST_F(SimProcess, NextRunFindsTheSettingsThatPrefsSetStored) {
+    finished_run boost = run({"prefs", "set", "cfg_priority_boost", "true"});
+    EXPECT_EQ(boost.exit_code, 0) << boost.err;
+    EXPECT_EQ(boost.out, "cfg_priority_boost     true\n");
+    finished_run line = run({"prefs", "set", "softkey1_line1", "%artist%"});
+    EXPECT_EQ(line.exit_code, 0) << line.err;
+    std::vector<frame_log_line> lines = frames_of("frames", {"--ticks", "30", tagged_mp3("song.mp3", "Lanterns")});
+    ASSERT_EQ(lines.size(), 30u);
+    EXPECT_EQ(lines[19].priority, 128u);
+    EXPECT_EQ(lines[29].priority, 255u);
+    // Lines 1 and 2 of screen 1 both show the artist now.
+    const LcdBitmap playing = frame("frames", 29);
+    EXPECT_EQ(frame_rows(playing, 0, 0, 160, 11), frame_rows(playing, 0, 11, 160, 22));
+    std::string listing = run({"prefs"}).out;
+    EXPECT_NE(listing.find("cfg_priority_boost     true\n"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("cfg_softkey1_line1     \"%artist%\"\n"), std::string::npos) << listing;
+}
+
+TEST_F(SimProcess, PrefsSetWorksEveryKindOfControl) {
+    for (auto [name, value] : std::vector<std::pair<std::string, std::string>>{{"cfg_priority_seconds", "12"},
+                                                                               {"cfg_right_time_mode", "countdown"},
+                                                                               {"cfg_left_time_mode", "2"},
+                                                                               {"cfg_softkey3_line3", "Été %genre%"},
+                                                                               {"cfg_softkey1_line1", ""}}) {
+        finished_run set = run({"prefs", "set", name, value});
+        EXPECT_EQ(set.exit_code, 0) << name << ": " << set.err;
+    }
+    std::string expected = default_settings_listing;
+    auto replace = [&](const std::string& from, const std::string& to) {
+        expected.replace(expected.find(from), from.size(), to);
+    };
+    replace("cfg_priority_seconds   5", "cfg_priority_seconds   12");  // typed while the boost was switched on
+    replace("cfg_left_time_mode     current_position", "cfg_left_time_mode     countdown");
+    replace("cfg_right_time_mode    track_length", "cfg_right_time_mode    countdown");
+    replace("cfg_softkey3_line3     \"\"", "cfg_softkey3_line3     \"Été %genre%\"");
+    replace("cfg_softkey1_line1     \"%title%\"", "cfg_softkey1_line1     \"\"");
+    EXPECT_EQ(run({"prefs"}).out, expected);  // the boost is off again
+}
+
+TEST_F(SimProcess, PrefsErrorsNameTheProblemAndStoreNothing) {
+    ASSERT_EQ(run({"prefs", "set", "cfg_priority_seconds", "9"}).exit_code, 0);
+    const blob_bytes stored = stored_config();
+    finished_run unknown = run({"prefs", "set", "cfg_colour", "blue"});
+    EXPECT_EQ(unknown.exit_code, 2);
+    EXPECT_NE(unknown.err.find("'cfg_colour'"), std::string::npos) << unknown.err;
+    for (const char* name : {"cfg_priority_boost", "cfg_left_time_mode", "cfg_softkey4_line3"})
+        EXPECT_NE(unknown.err.find(name), std::string::npos) << unknown.err;
+    for (auto [name, value, message] : std::vector<std::tuple<std::string, std::string, std::string>>{
+             {"cfg_priority_seconds", "45",
+              "cfg_priority_seconds takes a whole number of seconds from 1 to 30, not '45'"},
+             {"cfg_priority_seconds", "x",
+              "cfg_priority_seconds takes a whole number of seconds from 1 to 30, not 'x'"},
+             {"cfg_priority_boost", "maybe", "cfg_priority_boost takes true or false"},
+             {"cfg_right_time_mode", "3", "cfg_right_time_mode takes current_position, track_length or countdown"}}) {
+        finished_run bad = run({"prefs", "set", name, value});
+        EXPECT_EQ(bad.exit_code, 2) << name;
+        EXPECT_NE(bad.err.find(message), std::string::npos) << bad.err;
+    }
+    finished_run incomplete = run({"prefs", "set", "cfg_priority_boost"});
+    EXPECT_EQ(incomplete.exit_code, 2);
+    EXPECT_EQ(incomplete.err, "keylume-sim: prefs set needs a NAME and a VALUE (see keylume-sim prefs)\n");
+    EXPECT_EQ(stored_config(), stored);
+}
+
+TEST_F(SimProcess, PrefsResetStoresTheDefaults) {
+    ASSERT_EQ(run({"prefs", "set", "cfg_priority_boost", "true"}).exit_code, 0);
+    EXPECT_NE(stored_config(), settings_blob(setting_rows()));
+    finished_run reset = run({"prefs", "reset"});
+    EXPECT_EQ(reset.exit_code, 0) << reset.err;
+    EXPECT_EQ(stored_config(), settings_blob(setting_rows()));
+    EXPECT_EQ(run({"prefs"}).out, default_settings_listing);
 }
 
 }  // namespace
