@@ -2,6 +2,7 @@
 // virtual keyboard with a 160 × 43 LCD and four soft buttons, and the control side that the
 // host, the simulator and tests use to drive the keyboard and read back what clients sent.
 #include <cstring>
+#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -257,7 +258,7 @@ private:
     LONG m_next_handle;
     std::map<LONG, lcd_server_connection> m_connections;
     std::map<LONG, open_device> m_devices;
-    std::vector<lcd_server_frame> m_frames;
+    std::deque<lcd_server_frame> m_frames;  // a deque: frames handed out stay where they are
     lcd_server_connection m_last_connection;
     bool m_has_connection;
     std::map<int, DWORD> m_failures;

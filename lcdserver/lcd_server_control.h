@@ -69,6 +69,7 @@ public:
     // The next call of "GetInterface" returns null.
     virtual void refuse_next_interface() = 0;
 
+    // Frames handed out stay valid while later frames arrive, until clear_frames or reset.
     virtual size_t frame_count() = 0;
     virtual const lcd_server_frame* frame(size_t index) = 0;  // null past the end
     virtual const lcd_server_frame* last_frame() = 0;         // null when none

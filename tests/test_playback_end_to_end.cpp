@@ -4,81 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 
-#include "blob_builder.h"
-#include "component_services.h"
-#include "component_test_support.h"
-#include "loaded_component.h"
-#include "playback_host.h"
-#include "streams.h"
-#include "support/frame_rows.h"
-#include "support/server_registration.h"
-#include "virtual_clock.h"
+#include "playback_session.h"
 
 using keylume_test::frame_rows;
 using keylume_test::rows;
 
 namespace {
 
-velvox_host::track_record track(const std::string& title, double length, const std::string& file = "song.mp3") {
-    velvox_host::track_record record;
-    record.path = "/music/" + file;
-    record.file_name = file;
-    record.tags.set("title", title);
-    record.tags.set("artist", "Nina Ray");
-    record.tags.set("album", "Lanterns");
-    record.tags.set("date", "2019");
-    record.length_seconds = length;
-    return record;
-}
-
-class PlaybackEndToEnd : public ::testing::Test {
-protected:
-    void SetUp() override {
-        keylume_test::register_server_module(server.path());
-        add_standard_host_services(api);
-        registry = velvox_host::add_playback_services(api);
-        component = std::make_unique<loaded_component>(component_library_path(), api);
-        clock.drive(component->instance());
-    }
-    void TearDown() override {
-        if (started) hooks().on_shutdown();
-        keylume_test::unregister_server_module();
-    }
-
-    initquit& hooks() { return static_cast<initquit&>(*component->find_service(initquit::class_guid)); }
-
-    // Stored settings handed over before start-up, as the host does.
-    void store(const std::vector<setting_row>& rows) {
-        memory_reader reader(settings_blob(rows));
-        abort_flag never;
-        component->client().load_configuration(reader, never);
-    }
-    void start() {
-        hooks().on_startup();
-        started = true;
-    }
-    // One 100 ms tick of the host's message loop; the frame the keyboard got.
-    const LcdBitmap& tick() {
-        clock.advance(100);
-        EXPECT_EQ(clock.run_due_timers(), 1);
-        const lcd_server_frame* frame = server.control().last_frame();
-        EXPECT_NE(frame, nullptr);
-        return frame->bitmap;
-    }
-    DWORD last_priority() { return server.control().last_frame()->priority; }
-    rows line(const LcdBitmap& frame, int index) { return frame_rows(frame, 0, index * 11, 160, index * 11 + 11); }
-
-    keylume_test::loaded_server server;
-    host_api_object api;
-    service_ptr_t<velvox_host::host_playback_registry> registry;
-    std::unique_ptr<loaded_component> component;
-    // Declared after the component: the clock gives the component's imports back before the
-    // component is unloaded.
-    keylume_host::virtual_clock clock{1000000};
-    bool started = false;
-};
+using keylume_test::track;
+using PlaybackEndToEnd = keylume_test::playback_session;
 
 TEST_F(PlaybackEndToEnd, StartsWithTheSplashViewUnderItsApplicationName) {
     start();
@@ -92,8 +27,10 @@ TEST_F(PlaybackEndToEnd, StartsWithTheSplashViewUnderItsApplicationName) {
     EXPECT_EQ(keylume_test::lit_pixels(frame) > 0, true);
     for (const std::string& row : frame_rows(frame, 0, 0, 5, 43)) EXPECT_EQ(row, ".....");
     int picture = 0, texts = 0;
-    for (const std::string& row : frame_rows(frame, 5, 0, 31, 41)) picture += static_cast<int>(std::count(row.begin(), row.end(), '#'));
-    for (const std::string& row : frame_rows(frame, 31, 6, 160, 36)) texts += static_cast<int>(std::count(row.begin(), row.end(), '#'));
+    for (const std::string& row : frame_rows(frame, 5, 0, 31, 41))
+        picture += static_cast<int>(std::count(row.begin(), row.end(), '#'));
+    for (const std::string& row : frame_rows(frame, 31, 6, 160, 36))
+        texts += static_cast<int>(std::count(row.begin(), row.end(), '#'));
     EXPECT_GT(picture, 50);
     EXPECT_GT(texts, 50);
     EXPECT_EQ(frame_rows(frame, 0, 41, 160, 43), rows(2, std::string(160, '.')));
@@ -150,7 +87,7 @@ TEST_F(PlaybackEndToEnd, SoftButtonSelectsItsScreenAtTheFollowingTick) {
     const LcdBitmap& before = tick();
     rows artist_on_line_two = line(before, 1);
     server.control().press_buttons(0x2);  // the second soft button
-    tick();  // the press is read after this tick's frame went out
+    tick();                               // the press is read after this tick's frame went out
     server.control().release_buttons(0x2);
     EXPECT_EQ(line(tick(), 0), artist_on_line_two);  // screen 2 shows the artist first
 }
