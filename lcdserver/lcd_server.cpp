@@ -63,7 +63,14 @@ public:
     bool keyboard_plugged() override { return m_plugged; }
     void press_buttons(DWORD buttons) override { m_buttons |= buttons; }
     void release_buttons(DWORD buttons) override { m_buttons &= ~buttons; }
-    void fail_next(lcd_server_operation operation, DWORD code) override { m_failures[operation] = code; }
+    // A "failure" with code 0 would do nothing and claim success, leaving out-records unwritten:
+    // it cancels the pending failure instead.
+    void fail_next(lcd_server_operation operation, DWORD code) override {
+        if (code == ERROR_SUCCESS)
+            m_failures.erase(operation);
+        else
+            m_failures[operation] = code;
+    }
     void refuse_next_interface() override { m_refuse_interface = true; }
 
     size_t frame_count() override { return m_frames.size(); }

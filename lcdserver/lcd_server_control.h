@@ -64,7 +64,8 @@ public:
     virtual void press_buttons(DWORD buttons) = 0;
     virtual void release_buttons(DWORD buttons) = 0;
 
-    // The next call of `operation` does nothing and returns `code`.
+    // The next call of `operation` does nothing and returns `code`; a code of 0 cancels a
+    // failure still pending for it.
     virtual void fail_next(lcd_server_operation operation, DWORD code) = 0;
     // The next call of "GetInterface" returns null.
     virtual void refuse_next_interface() = 0;

@@ -22,7 +22,8 @@
 #include "native/keylume_platform.h"
 #endif
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// From the address sanitizer's runtime (its header does not come with every compiler).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace {
