@@ -4,7 +4,8 @@
 // ten-minute schedule; every repetition must deliver the same frames' statistics, and the heap,
 // the GDI objects and the handles must stay where the first repetition left them.
 //
-// KEYLUME_SOAK_HOURS sets the simulated time (for example 24); the default is 30 minutes.
+// KEYLUME_SOAK_HOURS sets the simulated time (for example 24); the default is 40 minutes, the
+// least that leaves a repetition after the three that settle the caches.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,7 +16,9 @@
 #include "CLCDOutput.h"
 #include "playback_session.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <malloc.h>
+#else
 #include <dirent.h>
 #include <malloc.h>
 
@@ -36,16 +39,17 @@ constexpr int TRACK_TICKS = CYCLE_TICKS / 4;
 constexpr int UNPLUG_EVERY = 2000, UNPLUGGED_FOR = 20;
 constexpr int SEEK_EVERY = 470, BUTTON_EVERY = 230, STREAM_TITLE_EVERY = 610;
 // The first wrap of the tick count comes in the second repetition, after the first measurement.
+constexpr int SETTLING_CYCLES = 3;
 constexpr DWORD START_TICKS = 0xFFFFFFFFu - 15 * 60 * 1000;
 
 double soak_hours() {
     const char* text = std::getenv("KEYLUME_SOAK_HOURS");
-    if (text == nullptr || *text == 0) return 0.5;
+    if (text == nullptr || *text == 0) return 0;
     char* end = nullptr;
     double hours = std::strtod(text, &end);
     if (*end != 0 || !(hours > 0) || hours > 24 * 365) {
         ADD_FAILURE() << "KEYLUME_SOAK_HOURS must be a number of hours above 0, not \"" << text << "\"";
-        return 0.5;
+        return 0;
     }
     return hours;
 }
@@ -55,16 +59,15 @@ size_t heap_in_use() {
 #if defined(__SANITIZE_ADDRESS__)
     return __sanitizer_get_current_allocated_bytes();
 #elif defined(_WIN32)
+    // The C runtime's heap, where the program's, the host's and the component's allocations go
+    // (the process's other heaps belong to the system and change on their own).
     size_t used = 0;
-    HANDLE heaps[64];
-    DWORD count = GetProcessHeaps(64, heaps);
-    for (DWORD i = 0; i < count && i < 64; ++i) {
-        PROCESS_HEAP_ENTRY entry{};
-        HeapLock(heaps[i]);
-        while (HeapWalk(heaps[i], &entry))
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) used += entry.cbData;
-        HeapUnlock(heaps[i]);
-    }
+    HANDLE heap = reinterpret_cast<HANDLE>(_get_heap_handle());
+    PROCESS_HEAP_ENTRY entry{};
+    HeapLock(heap);
+    while (HeapWalk(heap, &entry))
+        if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) used += entry.cbData;
+    HeapUnlock(heap);
     return used;
 #else
     struct mallinfo2 info = mallinfo2();
@@ -196,11 +199,20 @@ TEST_F(PlaybackSoak, FramesRepeatAndNothingGrows) {
     start();
 
     int cycles = static_cast<int>(soak_hours() * 6 + 0.5);
-    if (cycles < 3) cycles = 3;
+    if (cycles < SETTLING_CYCLES + 1) cycles = SETTLING_CYCLES + 1;
     cycle_figures first = cycle();
-    // The second repetition fills the last caches (glyphs first drawn after the first one).
-    EXPECT_EQ(cycle(), first) << "repetition 2";
+    // The next repetitions fill the last caches (glyphs first drawn after the first one, and
+    // under Wine once more after the wrap of the tick count).
+    for (int n = 2; n <= SETTLING_CYCLES; ++n) EXPECT_EQ(cycle(), first) << "repetition " << n;
     resources settled = measure();
+    // The probes see something on this target, so that staying flat means something. Wine
+    // answers 0 to GetGuiResources and GetProcessHandleCount: there the two counts are not
+    // available and only the heap and the LCD Manager's handles are watched.
+    EXPECT_GT(settled.heap, 0u);
+#ifndef _WIN32
+    EXPECT_GT(settled.gdi, 0u);
+    EXPECT_GT(settled.handles, 0u);
+#endif
     EXPECT_EQ(settled.connections, 1u);
     EXPECT_EQ(settled.devices, 1u);
     // Every tick but those while the keyboard is away sends a frame.
@@ -208,7 +220,7 @@ TEST_F(PlaybackSoak, FramesRepeatAndNothingGrows) {
     EXPECT_GE(first.frames, CYCLE_TICKS - unplugged - 3 * CYCLE_TICKS / UNPLUG_EVERY);
     EXPECT_GT(first.first_line_changes, 100);  // the long titles run as marquees
 
-    for (int n = 3; n <= cycles && !HasFatalFailure(); ++n) {
+    for (int n = SETTLING_CYCLES + 1; n <= cycles && !HasFatalFailure(); ++n) {
         DWORD now = clock.now();
         bool wraps = now + DWORD{CYCLE_TICKS} * (1000 / TICKS_PER_SECOND) < now;
         cycle_figures figures = cycle();
@@ -220,6 +232,9 @@ TEST_F(PlaybackSoak, FramesRepeatAndNothingGrows) {
     EXPECT_EQ(end.handles, settled.handles);
     EXPECT_EQ(end.connections, 1u);
     EXPECT_EQ(end.devices, 1u);
+    // Recorded only now: the record itself takes heap.
+    if (settled.gdi == 0) RecordProperty("gdi_objects", "not counted by this system");
+    if (settled.handles == 0) RecordProperty("handles", "not counted by this system");
 
     // Shut down and started again, the display holds as much as the first time after the same
     // repetition (marquee pieces differ with the text shown, so the states must match).
