@@ -123,6 +123,8 @@ double text_to_float(const char* text, size_t max_chars) {
         while (*p >= '0' && *p <= '9' && exponent < 100000) exponent = exponent * 10 + (*p++ - '0');
         scale += exponent_negative ? -exponent : exponent;
     }
+    // Zero stays zero whatever the exponent: 0 × 10^400 must not become 0 × infinity, not a number.
+    if (mantissa == 0) return negative ? -0.0 : 0.0;
     double value = static_cast<double>(mantissa) * std::pow(10.0, scale);
     return negative ? -value : value;
 }

@@ -65,13 +65,29 @@ void PlaceText(CLCDText& text, int x, int y, int width, int height, const WCHAR*
 }  // namespace
 
 LCDPlaybackManager::LCDPlaybackManager()
-    : m_leftMode(current_position), m_rightMode(current_position), m_lengthText{}, m_remainingText{},
-      m_positionText{}, m_length(0.0) {
+    : m_logoImage(nullptr),
+      m_leftMode(current_position),
+      m_rightMode(current_position),
+      m_lengthText{},
+      m_remainingText{},
+      m_positionText{},
+      m_length(0.0) {
     SetAsciiText(m_remainingText, sizeof m_remainingText, UNKNOWN_TIME);
     SetAsciiText(m_positionText, sizeof m_positionText, "0:00");
 }
 
-LCDPlaybackManager::~LCDPlaybackManager() = default;
+LCDPlaybackManager::~LCDPlaybackManager() { ReleaseLogo(); }
+
+void LCDPlaybackManager::Release() {
+    ReleaseLogo();
+    CLCDManager::Release();
+}
+
+void LCDPlaybackManager::ReleaseLogo() {
+    m_logo.SetImage(nullptr);
+    if (m_logoImage != nullptr) DeleteObject(m_logoImage);
+    m_logoImage = nullptr;
+}
 
 HRESULT LCDPlaybackManager::Prepare() {
     PlaceLine(m_line1, 0);
@@ -88,8 +104,11 @@ HRESULT LCDPlaybackManager::Prepare() {
     m_logo.SetOrigin(5, 0);
     m_logo.SetSize(26, 41);
     m_logo.SetVisible(TRUE);
-    m_logo.SetImage(static_cast<HBITMAP>(
-        LoadImageW(g_module_instance, MAKEINTRESOURCEW(LOGO_RESOURCE), IMAGE_BITMAP, 0, 0, LR_MONOCHROME)));
+    // Prepared again (the component started again), the screen loads the logo afresh.
+    ReleaseLogo();
+    m_logoImage = static_cast<HBITMAP>(
+        LoadImageW(g_module_instance, MAKEINTRESOURCEW(LOGO_RESOURCE), IMAGE_BITMAP, 0, 0, LR_MONOCHROME));
+    m_logo.SetImage(m_logoImage);
     PlaceText(m_splashTitle, 30, 6, 130, 18, WSTR("Tahoma"), SPLASH_POINTS, DT_CENTER, WSTR("Velvox"));
     PlaceText(m_splashSubtitle, 30, 20, 130, 18, WSTR("Tahoma"), SPLASH_POINTS, DT_CENTER, WSTR("Media LCD Display"));
 
@@ -101,11 +120,20 @@ HRESULT LCDPlaybackManager::Prepare() {
 
 void LCDPlaybackManager::OnSoftButtonDown(DWORD button) {
     switch (button) {
-        case SoftButton1: SelectLcdScreen(0); break;
-        case SoftButton2: SelectLcdScreen(1); break;
-        case SoftButton3: SelectLcdScreen(2); break;
-        case SoftButton4: SelectLcdScreen(3); break;
-        default: break;
+        case SoftButton1:
+            SelectLcdScreen(0);
+            break;
+        case SoftButton2:
+            SelectLcdScreen(1);
+            break;
+        case SoftButton3:
+            SelectLcdScreen(2);
+            break;
+        case SoftButton4:
+            SelectLcdScreen(3);
+            break;
+        default:
+            break;
     }
 }
 
@@ -160,10 +188,14 @@ void LCDPlaybackManager::SetPlayPosition(double seconds) {
 
 const char* LCDPlaybackManager::TimeText(int mode) const {
     switch (mode) {
-        case current_position: return m_positionText;
-        case track_length: return m_lengthText;
-        case countdown: return m_remainingText;
-        default: return nullptr;
+        case current_position:
+            return m_positionText;
+        case track_length:
+            return m_lengthText;
+        case countdown:
+            return m_remainingText;
+        default:
+            return nullptr;
     }
 }
 

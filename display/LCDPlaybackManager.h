@@ -16,6 +16,8 @@ public:
     ~LCDPlaybackManager() override;
 
     HRESULT Prepare() override;
+    // Also gives back the logo's bitmap, which the screen loaded and the bitmap object does not own.
+    void Release() override;
     void OnSoftButtonDown(DWORD button) override;
     void OnSoftButtonUp(DWORD button) override;
 
@@ -30,6 +32,7 @@ public:
 private:
     // The text a time field shows in a time display mode; null for a value outside the modes.
     const char* TimeText(int mode) const;
+    void ReleaseLogo();
 
     CLCDStreamingText m_line1;
     CLCDStreamingText m_line2;
@@ -39,6 +42,7 @@ private:
     CLCDText m_splashTitle;
     CLCDText m_splashSubtitle;
     CLCDBitmap m_logo;
+    HBITMAP m_logoImage;
     CLCDProgressBar m_progress;
     int m_leftMode;
     int m_rightMode;

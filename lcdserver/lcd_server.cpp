@@ -3,6 +3,7 @@
 // host, the simulator and tests use to drive the keyboard and read back what clients sent.
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,7 @@ public:
         m_next_handle = 1;
         m_connections.clear();
         m_devices.clear();
-        m_frames.clear();
+        clear_frames();
         m_last_connection = lcd_server_connection{};
         m_has_connection = false;
         m_failures.clear();
@@ -62,15 +63,27 @@ public:
     bool keyboard_plugged() override { return m_plugged; }
     void press_buttons(DWORD buttons) override { m_buttons |= buttons; }
     void release_buttons(DWORD buttons) override { m_buttons &= ~buttons; }
-    void fail_next(lcd_server_operation operation, DWORD code) override { m_failures[operation] = code; }
+    // A "failure" with code 0 would do nothing and claim success, leaving out-records unwritten:
+    // it cancels the pending failure instead.
+    void fail_next(lcd_server_operation operation, DWORD code) override {
+        if (code == ERROR_SUCCESS)
+            m_failures.erase(operation);
+        else
+            m_failures[operation] = code;
+    }
     void refuse_next_interface() override { m_refuse_interface = true; }
 
     size_t frame_count() override { return m_frames.size(); }
     const lcd_server_frame* frame(size_t index) override {
-        return index < m_frames.size() ? &m_frames[index] : nullptr;
+        return index < m_frames.size() ? m_frames[index].get() : nullptr;
     }
-    const lcd_server_frame* last_frame() override { return m_frames.empty() ? nullptr : &m_frames.back(); }
-    void clear_frames() override { m_frames.clear(); }
+    const lcd_server_frame* last_frame() override { return m_frames.empty() ? nullptr : m_frames.back().get(); }
+    // The frames' memory is kept for the next ones: a keyboard receiving frames for hours costs
+    // no allocation per frame.
+    void clear_frames() override {
+        for (std::unique_ptr<lcd_server_frame>& frame : m_frames) m_spare_frames.push_back(std::move(frame));
+        m_frames.clear();
+    }
 
     size_t open_connections() override { return m_connections.size(); }
     size_t open_devices() override { return m_devices.size(); }
@@ -88,7 +101,7 @@ public:
         return set_message(std::string("writing ") + path + ": PNG output is only available in the native build");
 #else
         try {
-            keylume_sim::write_frame_png(m_frames.back().bitmap, path);
+            keylume_sim::write_frame_png(m_frames.back()->bitmap, path);
         } catch (const std::exception& error) {
             return set_message(error.what());
         }
@@ -202,14 +215,20 @@ public:
         if (bitmap == nullptr) return ERROR_INVALID_PARAMETER;
         if (DWORD problem = check_device(device)) return problem;
         if (bitmap->format != LCD_BITMAP_FORMAT_160X43X8) return ERROR_INVALID_PARAMETER;
-        lcd_server_frame frame{};
-        frame.bitmap = *bitmap;
-        frame.priority = priority;
-        frame.device = device;
-        frame.connection = m_devices[device].connection;
-        std::memcpy(frame.application_name, m_connections[frame.connection].application_name,
-                    sizeof frame.application_name);
-        m_frames.push_back(frame);
+        std::unique_ptr<lcd_server_frame> frame;
+        if (m_spare_frames.empty()) {
+            frame = std::make_unique<lcd_server_frame>();
+        } else {
+            frame = std::move(m_spare_frames.back());
+            m_spare_frames.pop_back();
+        }
+        frame->bitmap = *bitmap;
+        frame->priority = priority;
+        frame->device = device;
+        frame->connection = m_devices[device].connection;
+        std::memcpy(frame->application_name, m_connections[frame->connection].application_name,
+                    sizeof frame->application_name);
+        m_frames.push_back(std::move(frame));
         return ERROR_SUCCESS;
     }
 
@@ -257,7 +276,9 @@ private:
     LONG m_next_handle;
     std::map<LONG, lcd_server_connection> m_connections;
     std::map<LONG, open_device> m_devices;
-    std::vector<lcd_server_frame> m_frames;
+    // Each frame in a block of its own: frames handed out stay where they are.
+    std::vector<std::unique_ptr<lcd_server_frame>> m_frames;
+    std::vector<std::unique_ptr<lcd_server_frame>> m_spare_frames;
     lcd_server_connection m_last_connection;
     bool m_has_connection;
     std::map<int, DWORD> m_failures;

@@ -64,11 +64,13 @@ public:
     virtual void press_buttons(DWORD buttons) = 0;
     virtual void release_buttons(DWORD buttons) = 0;
 
-    // The next call of `operation` does nothing and returns `code`.
+    // The next call of `operation` does nothing and returns `code`; a code of 0 cancels a
+    // failure still pending for it.
     virtual void fail_next(lcd_server_operation operation, DWORD code) = 0;
     // The next call of "GetInterface" returns null.
     virtual void refuse_next_interface() = 0;
 
+    // Frames handed out stay valid while later frames arrive, until clear_frames or reset.
     virtual size_t frame_count() = 0;
     virtual const lcd_server_frame* frame(size_t index) = 0;  // null past the end
     virtual const lcd_server_frame* last_frame() = 0;         // null when none

@@ -43,6 +43,8 @@ HRESULT CLCDStreamingText::Prepare() {
     m_rebuild = FALSE;
     m_leadPiece = nullptr;
     m_carry = 0.0f;
+    // Prepared again, the object gives back the font it made before (a stock font survives this).
+    if (m_font) DeleteObject(m_font);
     m_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     if (m_font) SetPointSize(DEFAULT_POINT_SIZE);
     return S_OK;

@@ -25,6 +25,8 @@ CLCDText::~CLCDText() {
 }
 
 HRESULT CLCDText::Prepare() {
+    // Prepared again, the object gives back the font it made before (a stock font survives this).
+    if (m_font) DeleteObject(m_font);
     m_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     if (m_font) SetPointSize(DEFAULT_POINT_SIZE);
     return m_font ? S_OK : E_OUTOFMEMORY;

@@ -1,6 +1,7 @@
 // UTF-8 decoding and conversion, number text, GUID text and the exception family.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "call_path.h"
@@ -128,6 +129,14 @@ TEST(text_to_float, signs_separators_exponents_and_limits) {
     EXPECT_DOUBLE_EQ(pfc::text_to_float("123456789012345678901234", 100), 1.23456789012345678901234e23);
     std::string long_text = std::string(126, ' ') + "45";  // the 128th character is not copied
     EXPECT_DOUBLE_EQ(pfc::text_to_float(long_text.c_str(), 1000), 4.0);
+}
+
+TEST(text_to_float, zero_with_any_exponent_is_zero_and_huge_values_are_infinite) {
+    EXPECT_EQ(pfc::text_to_float("0e400", 100), 0.0);
+    EXPECT_EQ(pfc::text_to_float("0.000e99999", 100), 0.0);
+    EXPECT_TRUE(std::signbit(pfc::text_to_float("-0e400", 100)));
+    EXPECT_EQ(pfc::text_to_float("1e400", 100), HUGE_VAL);
+    EXPECT_EQ(pfc::text_to_float("5e-400", 100), 0.0);
 }
 
 TEST(guid_text, upper_case_groups_without_braces) {

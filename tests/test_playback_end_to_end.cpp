@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 
 #include "player.h"
 #include "support/component_on_host.h"
@@ -19,10 +18,7 @@ velvox_host::track_record track(const std::string& title, double length, const s
     return keylume_test::sample_track(title, length, file);
 }
 
-class PlaybackEndToEnd : public keylume_test::component_on_host {
-protected:
-    rows line(const LcdBitmap& frame, int index) { return frame_rows(frame, 0, index * 11, 160, index * 11 + 11); }
-};
+using PlaybackEndToEnd = keylume_test::component_on_host;
 
 TEST_F(PlaybackEndToEnd, StartsWithTheSplashViewUnderItsApplicationName) {
     start();

@@ -16,6 +16,7 @@
 #include "loaded_component.h"
 #include "playback_host.h"
 #include "streams.h"
+#include "support/frame_rows.h"
 #include "support/server_registration.h"
 #include "virtual_clock.h"
 
@@ -37,6 +38,9 @@ inline velvox_host::track_record sample_track(const std::string& title, double l
 
 class component_on_host : public ::testing::Test {
 protected:
+    // The tick count starts at `start_ticks`.
+    explicit component_on_host(DWORD start_ticks = 1000000) : clock(start_ticks) {}
+
     void SetUp() override {
         register_server_module(server.path());
         add_standard_host_services(api, host_version);
@@ -51,8 +55,9 @@ protected:
 
     initquit& hooks() { return static_cast<initquit&>(*component->find_service(initquit::class_guid)); }
     // Stored settings handed over, as the host does before start-up.
-    void store(const std::vector<setting_row>& rows) {
-        memory_reader reader(settings_blob(rows));
+    void store(const std::vector<setting_row>& rows) { store(settings_blob(rows)); }
+    void store(const blob_bytes& blob) {
+        memory_reader reader(blob);
         abort_flag never;
         component->client().load_configuration(reader, never);
     }
@@ -67,7 +72,12 @@ protected:
         hooks().on_startup();
         started = true;
     }
-    // One 100 ms tick of the host's message loop; the frame the keyboard got.
+    void stop() {
+        hooks().on_shutdown();
+        started = false;
+    }
+    // One 100 ms tick of the host's message loop; the frame the keyboard got (valid until the
+    // stand-in's frames are cleared).
     const LcdBitmap& tick() {
         clock.advance(100);
         EXPECT_EQ(clock.run_due_timers(), 1);
@@ -76,6 +86,8 @@ protected:
         return frame->bitmap;
     }
     DWORD last_priority() { return server.control().last_frame()->priority; }
+    // Line 0, 1 or 2 of a frame: eleven rows.
+    rows line(const LcdBitmap& frame, int index) { return frame_rows(frame, 0, index * 11, 160, index * 11 + 11); }
 
     // The version text of the host's version information; set before SetUp to change it.
     std::string host_version = default_host_version;
@@ -85,7 +97,7 @@ protected:
     std::unique_ptr<loaded_component> component;
     // Declared after the component: the clock gives the component's imports back before the
     // component is unloaded.
-    keylume_host::virtual_clock clock{1000000};
+    keylume_host::virtual_clock clock;
     bool started = false;
 };
 
