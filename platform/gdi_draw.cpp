@@ -60,15 +60,15 @@ void bitmap_object::put(int x, int y, uint32_t value) {
     }
 }
 
-void bitmap_object::fill_span(int y, int left, int right, uint32_t value) {
-    if (right <= left) return;
-    switch (bits_per_pixel) {
-        case 8:
-            std::memset(row(y) + left, static_cast<uint8_t>(value), static_cast<size_t>(right - left));
-            break;
-        default:
-            for (int x = left; x < right; ++x) put(x, y, value);
+void bitmap_object::fill_rect(const RECT& area, uint32_t value) {
+    if (area.right <= area.left || area.bottom <= area.top) return;
+    if (bits_per_pixel != 8) {
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x) put(x, y, value);
+        return;
     }
+    auto width = static_cast<size_t>(area.right - area.left);
+    for (int y = area.top; y < area.bottom; ++y) std::memset(row(y) + area.left, static_cast<uint8_t>(value), width);
 }
 
 uint32_t bitmap_object::value_of(COLORREF colour) const {
@@ -210,7 +210,7 @@ void pattern_fill(dc_object& dc, RECT device_rect, COLORREF pattern_colour, DWOR
     uint32_t pattern = bitmap.value_of(pattern_colour);
     uint32_t mask = bitmap.value_mask();
     if (rop == PATCOPY) {  // the common fill: no destination to read
-        for (int y = area.top; y < area.bottom; ++y) bitmap.fill_span(y, area.left, area.right, pattern & mask);
+        bitmap.fill_rect(area, pattern & mask);
         return;
     }
     for (int y = area.top; y < area.bottom; ++y)

@@ -2,6 +2,7 @@
 // every drawing call goes through. Shared by the drawing, text and bitmap units of the layer.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -58,19 +59,24 @@ struct bitmap_object final : gdi_object {
     uint8_t* row(int y) { return storage.data() + static_cast<ptrdiff_t>(bottom_up ? height - 1 - y : y) * stride; }
     uint32_t get(int x, int y);
     void put(int x, int y, uint32_t value);
-    // Sets the pixels [left, right) of row y to `value`.
-    void fill_span(int y, int left, int right, uint32_t value);
-    // Sets pixel left + i of row y to `value` for each i below `count` where mask[i] is not 0.
-    // Inline: text drawing calls it for every row of every glyph.
-    void fill_masked(int y, int left, const uint8_t* mask, int count, uint32_t value) {
-        if (bits_per_pixel == 8) {
-            uint8_t* line = row(y) + left;
-            for (int i = 0; i < count; ++i)
-                if (mask[i]) line[i] = static_cast<uint8_t>(value);
+    // Sets the pixels of a device rectangle inside the bitmap to `value`.
+    void fill_rect(const RECT& area, uint32_t value);
+    // Sets to `value` pixel (left + i, top + r) for each r below `rows` and each bit i set in
+    // masks[r * mask_step] & columns, all of them inside the bitmap.
+    // Inline: text drawing calls it for every glyph it draws.
+    void fill_bit_rows(int left, int top, int rows, const uint64_t* masks, ptrdiff_t mask_step, uint64_t columns,
+                       uint32_t value) {
+        if (bits_per_pixel != 8) {
+            for (int r = 0; r < rows; ++r)
+                for (uint64_t bits = masks[r * mask_step] & columns; bits; bits &= bits - 1)
+                    put(left + std::countr_zero(bits), top + r, value);
             return;
         }
-        for (int i = 0; i < count; ++i)
-            if (mask[i]) put(left + i, y, value);
+        uint8_t* pixels = storage.data();
+        ptrdiff_t offset = row(top) - pixels + left, step = bottom_up ? -stride : stride;
+        for (int r = 0; r < rows; ++r, offset += step)
+            for (uint64_t bits = masks[r * mask_step] & columns; bits; bits &= bits - 1)
+                pixels[offset + std::countr_zero(bits)] = static_cast<uint8_t>(value);
     }
     uint32_t value_mask() const { return bits_per_pixel >= 32 ? 0xFFFFFFFFu : (1u << bits_per_pixel) - 1; }
     // The pixel value GDI stores for a colour: the nearest colour-table entry (the first of equal

@@ -24,6 +24,10 @@ LOGFONTW make_logfont(LONG height, LONG weight, BYTE pitch_and_family, const cha
     return logfont;
 }
 
+// The stock objects are in the live set, made on the first use of one of them, but they are not
+// counted as live objects.
+size_t stock_in_live_set = 0;
+
 struct stock_objects {
     brush_object white{0xFFFFFF, false}, light_grey{0xC0C0C0, false}, grey{0x808080, false}, dark_grey{0x404040, false},
         black{0x000000, false}, hollow{0, true};
@@ -37,9 +41,12 @@ struct stock_objects {
         mono_bitmap.width = mono_bitmap.height = 1;
         mono_bitmap.stride = 2;
         mono_bitmap.storage.assign(2, 0);
-        for (gdi_object* object : all()) object->stock = true;
+        for (gdi_object* object : all()) {
+            object->stock = true;
+            live_objects().insert(object);  // found by handle like any other object
+            ++stock_in_live_set;
+        }
     }
-    // Looked up by every call that takes a handle, so it must not allocate.
     std::array<gdi_object*, 13> all() {
         return {&white,     &light_grey, &grey,        &dark_grey,  &black,    &hollow,     &white_pen,
                 &black_pen, &null_pen,   &system_font, &fixed_font, &gui_font, &mono_bitmap};
@@ -91,15 +98,8 @@ bitmap_object* new_bitmap(int width, int height, int bits_per_pixel) {
 void register_object(gdi_object* object) { live_objects().insert(object); }
 
 gdi_object* lookup(const void* handle) {
-    if (!handle) return nullptr;
-    if (live_objects().contains(handle)) return static_cast<gdi_object*>(const_cast<void*>(handle));
-    stock_objects& stocked = stock();
-    const auto* address = static_cast<const char*>(handle);
-    const auto* first = reinterpret_cast<const char*>(&stocked);
-    if (address < first || address >= first + sizeof stocked) return nullptr;
-    for (gdi_object* object : stocked.all())
-        if (object == handle) return object;
-    return nullptr;
+    if (!handle || !live_objects().contains(handle)) return nullptr;
+    return static_cast<gdi_object*>(const_cast<void*>(handle));
 }
 
 dc_object* lookup_dc(HDC hdc) { return lookup_as<dc_object>(hdc, object_kind::dc); }
@@ -140,7 +140,7 @@ gdi_object* stock_object(int index) {
     }
 }
 
-size_t live_object_count() { return live_objects().size(); }
+size_t live_object_count() { return live_objects().size() - stock_in_live_set; }
 
 }  // namespace platform
 

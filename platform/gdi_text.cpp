@@ -2,6 +2,7 @@
 // UTF-16; glyph cells are ascent plus descent high and advance wide, drawn from the top-left
 // corner of the cell, through the viewport origin and inside the clip region.
 #include <algorithm>
+#include <climits>
 
 #include "gdi_internal.h"
 #include "text_fonts.h"
@@ -12,9 +13,10 @@ namespace {
 
 realized_font* font_of(dc_object& dc) { return dc.font ? &realize(*dc.font) : nullptr; }
 
-int run_width(realized_font& font, const WCHAR* text, int length) {
+// The width of a run, counted only up to `enough` when that is all the caller needs to know.
+int run_width(realized_font& font, const WCHAR* text, int length, int enough = INT_MAX) {
     int width = 0;
-    for (int i = 0; i < length;) width += font.measure(next_code_point(text, length, i));
+    for (int i = 0; i < length && width < enough;) width += font.measure(next_code_point(text, length, i));
     return width;
 }
 
@@ -26,17 +28,38 @@ RECT cut(RECT a, const RECT& b) {
     return a;
 }
 
+// The bits i of a 64-bit word with first <= i < end.
+uint64_t bits_between(int first, int end) {
+    first = std::max(first, 0);
+    uint64_t below_end = end >= 64 ? ~uint64_t{0} : (uint64_t{1} << end) - 1;
+    return below_end & ~((uint64_t{1} << first) - 1);
+}
+
+// Draws a glyph's ink with the top-left corner of its box at the device point (left, top), only
+// the part inside `limit`, a column word at a time.
+void draw_glyph(bitmap_object& bitmap, const glyph_image& glyph, int left, int top, const RECT& limit, uint32_t ink) {
+    int first_column = std::max(0, static_cast<int>(limit.left) - left);
+    int end_column = std::min(glyph.width, static_cast<int>(limit.right) - left);
+    int first_row = std::max(0, static_cast<int>(limit.top) - top);
+    int end_row = std::min(glyph.rows, static_cast<int>(limit.bottom) - top);
+    if (first_column >= end_column) return;
+    for (int word = first_column / 64; word * 64 < end_column; ++word)
+        bitmap.fill_bit_rows(left + word * 64, top + first_row, end_row - first_row,
+                             glyph.ink.data() + static_cast<ptrdiff_t>(first_row) * glyph.words_per_row + word,
+                             glyph.words_per_row, bits_between(first_column - word * 64, end_column - word * 64), ink);
+}
+
 // Draws a run with its cell's top-left corner at the logical point (x, y), touching only device
 // pixels inside `limit`. With the opaque mode the cells are first filled with the background colour.
 void draw_run(dc_object& dc, realized_font& font, int x, int y, const WCHAR* text, int length, RECT limit) {
     int device_x = x + dc.viewport.x, device_y = y + dc.viewport.y;
     limit = cut(limit, drawable_area(dc));
+    if (limit.left >= limit.right || limit.top >= limit.bottom) return;
     bitmap_object& bitmap = *dc.bitmap;
     if (dc.background_mode == OPAQUE) {
-        RECT cells =
-            cut({device_x, device_y, device_x + run_width(font, text, length), device_y + font.height()}, limit);
-        uint32_t background = bitmap.value_of(dc.background_colour);
-        for (int py = cells.top; py < cells.bottom; ++py) bitmap.fill_span(py, cells.left, cells.right, background);
+        int width = run_width(font, text, length, static_cast<int>(limit.right) - device_x);
+        RECT cells = cut({device_x, device_y, device_x + width, device_y + font.height()}, limit);
+        bitmap.fill_rect(cells, bitmap.value_of(dc.background_colour));
     }
     uint32_t ink = bitmap.value_of(dc.text_colour);
     int baseline = device_y + font.ascent();
@@ -47,21 +70,21 @@ void draw_run(dc_object& dc, realized_font& font, int x, int y, const WCHAR* tex
     int last_pen = static_cast<int>(limit.right) + font.height();
     for (int i = 0; i < length && pen < last_pen;) {
         const glyph_image& glyph = font.glyph(next_code_point(text, length, i));
-        int left = pen + glyph.left, top = baseline - glyph.top;
-        int first_column = std::max(0, static_cast<int>(limit.left) - left);
-        int end_column = std::min(glyph.width, static_cast<int>(limit.right) - left);
-        int first_row = std::max(0, static_cast<int>(limit.top) - top);
-        int end_row = std::min(glyph.rows, static_cast<int>(limit.bottom) - top);
-        for (int gy = first_row; gy < end_row && first_column < end_column; ++gy) {
-            const uint8_t* row = glyph.ink.data() + static_cast<ptrdiff_t>(gy) * glyph.width;
-            bitmap.fill_masked(top + gy, left + first_column, row + first_column, end_column - first_column, ink);
-        }
+        draw_glyph(bitmap, glyph, pen + glyph.left, baseline - glyph.top, limit, ink);
         pen += glyph.advance;
     }
 }
 
 bool is_space(WCHAR unit) { return unit == u' '; }
 bool is_newline(WCHAR unit) { return unit == u'\r' || unit == u'\n'; }
+
+// Where the next line starts after a line that ends at `end`: past its "\r", "\n" or "\r\n".
+int after_line_end(const WCHAR* text, int length, int end) {
+    if (end == length) return end;
+    int next = end + 1;
+    if (text[end] == u'\r' && next < length && text[next] == u'\n') ++next;
+    return next;
+}
 
 // One line of a DrawTextExW layout: the units [start, end) drawn, where the next line starts, and
 // its width with and without the spaces that end it.
@@ -76,17 +99,20 @@ struct line_span {
 // The line starting at `start`. With word breaking a line holds whole words, each with the spaces
 // that follow it, as long as they fit inside `limit`.
 // A word wider than the line is not broken but stands on a line of its own, wider than the limit.
+// Without word breaking the widths are measured only when `widths` asks for them: a line drawn
+// from the left edge needs only its end.
 line_span next_line(realized_font& font, const WCHAR* text, int length, int start, bool single, bool word_break,
-                    int limit) {
+                    int limit, bool widths) {
+    if (!word_break && !widths) {
+        int end = start;
+        while (end < length && (single || !is_newline(text[end]))) ++end;
+        return {start, end, after_line_end(text, length, end), 0, 0};
+    }
     int width = 0;
     int break_at = start, break_width = 0, break_ink = 0;  // the end of the last word and its spaces
     int i = start;
     while (i < length) {
-        if (!single && is_newline(text[i])) {
-            int next = i + 1;
-            if (text[i] == u'\r' && next < length && text[next] == u'\n') ++next;
-            return {start, i, next, width, width};
-        }
+        if (!single && is_newline(text[i])) return {start, i, after_line_end(text, length, i), width, width};
         if (word_break && is_space(text[i])) {
             int spaced = width, end = i;
             for (; end < length && is_space(text[end]); ++end) spaced += font.measure(text[end]);
@@ -173,6 +199,7 @@ int WINAPI DrawTextExW(HDC hdc, LPWSTR text, int length, LPRECT rect, UINT forma
     bool single = (format & DT_SINGLELINE) != 0;
     bool word_break = (format & DT_WORDBREAK) != 0 && !single;
     bool measuring = (format & DT_CALCRECT) != 0;
+    bool aligned = (format & (DT_CENTER | DT_RIGHT)) != 0;
     int line_height = font->height();
     int y = area.top;
     if (single && !measuring) {
@@ -188,7 +215,8 @@ int WINAPI DrawTextExW(HDC hdc, LPWSTR text, int length, LPRECT rect, UINT forma
     int start = 0;
     int top = y;
     do {
-        line_span line = next_line(*font, text, length, start, single, word_break, area.right - area.left);
+        line_span line = next_line(*font, text, length, start, single, word_break, area.right - area.left,
+                                   measuring || aligned);
         int width = layout_width(line, format, area.right - area.left);
         widest = std::max(widest, width);
         if (!measuring && dc->bitmap) {

@@ -178,12 +178,14 @@ glyph_image rasterise(const sized_face& sized, FT_UInt index) {
     image.top = face->glyph->bitmap_top;
     image.width = static_cast<int>(bitmap.width);
     image.rows = static_cast<int>(bitmap.rows);
-    image.ink.resize(static_cast<size_t>(image.width) * image.rows);
+    image.words_per_row = (image.width + 63) / 64;
+    image.ink.assign(static_cast<size_t>(image.words_per_row) * image.rows, 0);
     for (int y = 0; y < image.rows; ++y) {
         const unsigned char* line = bitmap.buffer + static_cast<ptrdiff_t>(y) * bitmap.pitch;
+        uint64_t* words = image.ink.data() + static_cast<ptrdiff_t>(y) * image.words_per_row;
         for (int x = 0; x < image.width; ++x) {
             bool lit = bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? (line[x >> 3] >> (7 - (x & 7))) & 1 : line[x] >= 128;
-            image.ink[static_cast<size_t>(y) * image.width + x] = lit ? 1 : 0;
+            if (lit) words[x / 64] |= uint64_t{1} << (x % 64);
         }
     }
     return image;

@@ -11,8 +11,9 @@
 
 namespace platform {
 
-// One glyph: ink as one byte per pixel (1 lit), placed relative to the pen position on the
-// baseline, and the pen's advance. Faces with embedded bitmap strikes draw the strike's glyph
+// One glyph: ink as a bit mask per row (bit i of a row's word w is column 64 w + i), placed
+// relative to the pen position on the baseline, and the pen's advance. Drawing visits only the
+// lit pixels of a row. Faces with embedded bitmap strikes draw the strike's glyph
 // but are measured with the hinted outline's advance, as Wine's GDI measures them; text
 // extents, line breaks and alignment use `measure`, the pen moves by `advance`.
 struct glyph_image {
@@ -22,7 +23,8 @@ struct glyph_image {
     int top = 0;   // from the baseline up to the first row
     int width = 0;
     int rows = 0;
-    std::vector<uint8_t> ink;
+    int words_per_row = 0;
+    std::vector<uint64_t> ink;
 };
 
 struct sized_face;
