@@ -2,6 +2,7 @@
 // lines and blits. Every call maps logical to device coordinates through the viewport origin
 // and touches only pixels inside the bitmap and the clip region.
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -69,6 +70,13 @@ void bitmap_object::fill_rect(const RECT& area, uint32_t value) {
     }
     auto width = static_cast<size_t>(area.right - area.left);
     for (int y = area.top; y < area.bottom; ++y) std::memset(row(y) + area.left, static_cast<uint8_t>(value), width);
+}
+
+void bitmap_object::put_bit_rows(int left, int top, int rows, const uint64_t* masks, ptrdiff_t mask_step,
+                                 uint64_t columns, uint32_t value) {
+    for (int r = 0; r < rows; ++r)
+        for (uint64_t bits = masks[r * mask_step] & columns; bits; bits &= bits - 1)
+            put(left + std::countr_zero(bits), top + r, value);
 }
 
 uint32_t bitmap_object::value_of(COLORREF colour) const {

@@ -66,18 +66,16 @@ struct bitmap_object final : gdi_object {
     // Inline: text drawing calls it for every glyph it draws.
     void fill_bit_rows(int left, int top, int rows, const uint64_t* masks, ptrdiff_t mask_step, uint64_t columns,
                        uint32_t value) {
-        if (bits_per_pixel != 8) {
-            for (int r = 0; r < rows; ++r)
-                for (uint64_t bits = masks[r * mask_step] & columns; bits; bits &= bits - 1)
-                    put(left + std::countr_zero(bits), top + r, value);
-            return;
-        }
+        if (bits_per_pixel != 8) return put_bit_rows(left, top, rows, masks, mask_step, columns, value);
         uint8_t* pixels = storage.data();
         ptrdiff_t offset = row(top) - pixels + left, step = bottom_up ? -stride : stride;
         for (int r = 0; r < rows; ++r, offset += step)
             for (uint64_t bits = masks[r * mask_step] & columns; bits; bits &= bits - 1)
                 pixels[offset + std::countr_zero(bits)] = static_cast<uint8_t>(value);
     }
+    // fill_bit_rows for the formats other than 8 bits per pixel, a pixel at a time.
+    void put_bit_rows(int left, int top, int rows, const uint64_t* masks, ptrdiff_t mask_step, uint64_t columns,
+                      uint32_t value);
     uint32_t value_mask() const { return bits_per_pixel >= 32 ? 0xFFFFFFFFu : (1u << bits_per_pixel) - 1; }
     // The pixel value GDI stores for a colour: the nearest colour-table entry (the first of equal
     // ones) for palette formats, the colour itself otherwise. The colour table is fixed when the

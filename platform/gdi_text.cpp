@@ -35,42 +35,44 @@ uint64_t bits_between(int first, int end) {
     return below_end & ~((uint64_t{1} << first) - 1);
 }
 
-// Draws a glyph's ink with the top-left corner of its box at the device point (left, top), only
-// the part inside `limit`, a column word at a time.
-void draw_glyph(bitmap_object& bitmap, const glyph_image& glyph, int left, int top, const RECT& limit, uint32_t ink) {
+// Draws ink with the top-left corner of its mask at the device point (left, top), only the part
+// inside `limit`, a column word at a time.
+void draw_ink(bitmap_object& bitmap, const ink_mask& ink, int left, int top, const RECT& limit, uint32_t value) {
     int first_column = std::max(0, static_cast<int>(limit.left) - left);
-    int end_column = std::min(glyph.width, static_cast<int>(limit.right) - left);
+    int end_column = std::min(ink.width, static_cast<int>(limit.right) - left);
     int first_row = std::max(0, static_cast<int>(limit.top) - top);
-    int end_row = std::min(glyph.rows, static_cast<int>(limit.bottom) - top);
-    if (first_column >= end_column) return;
+    int end_row = std::min(ink.rows, static_cast<int>(limit.bottom) - top);
+    if (first_column >= end_column || first_row >= end_row) return;
     for (int word = first_column / 64; word * 64 < end_column; ++word)
         bitmap.fill_bit_rows(left + word * 64, top + first_row, end_row - first_row,
-                             glyph.ink.data() + static_cast<ptrdiff_t>(first_row) * glyph.words_per_row + word,
-                             glyph.words_per_row, bits_between(first_column - word * 64, end_column - word * 64), ink);
+                             ink.bits.data() + static_cast<ptrdiff_t>(first_row) * ink.words_per_row + word,
+                             ink.words_per_row, bits_between(first_column - word * 64, end_column - word * 64), value);
 }
 
 // Draws a run with its cell's top-left corner at the logical point (x, y), touching only device
 // pixels inside `limit`. With the opaque mode the cells are first filled with the background colour.
+// A run short enough to be kept is drawn from its run ink; a longer one glyph by glyph.
 void draw_run(dc_object& dc, realized_font& font, int x, int y, const WCHAR* text, int length, RECT limit) {
     int device_x = x + dc.viewport.x, device_y = y + dc.viewport.y;
     limit = cut(limit, drawable_area(dc));
     if (limit.left >= limit.right || limit.top >= limit.bottom) return;
     bitmap_object& bitmap = *dc.bitmap;
+    const run_ink* kept = length <= realized_font::KEPT_RUN_LENGTH ? &font.ink_of_run(text, length) : nullptr;
     if (dc.background_mode == OPAQUE) {
-        int width = run_width(font, text, length, static_cast<int>(limit.right) - device_x);
+        int width = kept ? kept->measured_width : run_width(font, text, length, static_cast<int>(limit.right) - device_x);
         RECT cells = cut({device_x, device_y, device_x + width, device_y + font.height()}, limit);
         bitmap.fill_rect(cells, bitmap.value_of(dc.background_colour));
     }
     uint32_t ink = bitmap.value_of(dc.text_colour);
+    if (kept) return draw_ink(bitmap, kept->ink, device_x + kept->left, device_y + kept->top, limit, ink);
     int baseline = device_y + font.ascent();
     int pen = device_x;
-    // Only the part of each glyph's box inside the limit is visited, and the glyphs past its
-    // right edge not at all (no glyph reaches a whole cell height left of its pen position): a
-    // marquee draws its whole text, of which the display shows a small part.
+    // The glyphs past the limit's right edge are not visited at all (no glyph reaches a whole
+    // cell height left of its pen position).
     int last_pen = static_cast<int>(limit.right) + font.height();
     for (int i = 0; i < length && pen < last_pen;) {
         const glyph_image& glyph = font.glyph(next_code_point(text, length, i));
-        draw_glyph(bitmap, glyph, pen + glyph.left, baseline - glyph.top, limit, ink);
+        draw_ink(bitmap, glyph.ink, pen + glyph.left, baseline - glyph.top, limit, ink);
         pen += glyph.advance;
     }
 }

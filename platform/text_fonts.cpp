@@ -9,6 +9,7 @@
 #include FT_SIZES_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -176,14 +177,11 @@ glyph_image rasterise(const sized_face& sized, FT_UInt index) {
     image.measure = measure >= 0 ? measure : image.advance;
     image.left = face->glyph->bitmap_left;
     image.top = face->glyph->bitmap_top;
-    image.width = static_cast<int>(bitmap.width);
-    image.rows = static_cast<int>(bitmap.rows);
-    image.words_per_row = (image.width + 63) / 64;
-    image.ink.assign(static_cast<size_t>(image.words_per_row) * image.rows, 0);
-    for (int y = 0; y < image.rows; ++y) {
+    image.ink.clear(static_cast<int>(bitmap.width), static_cast<int>(bitmap.rows));
+    for (int y = 0; y < image.ink.rows; ++y) {
         const unsigned char* line = bitmap.buffer + static_cast<ptrdiff_t>(y) * bitmap.pitch;
-        uint64_t* words = image.ink.data() + static_cast<ptrdiff_t>(y) * image.words_per_row;
-        for (int x = 0; x < image.width; ++x) {
+        uint64_t* words = image.ink.bits.data() + static_cast<ptrdiff_t>(y) * image.ink.words_per_row;
+        for (int x = 0; x < image.ink.width; ++x) {
             bool lit = bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? (line[x >> 3] >> (7 - (x & 7))) & 1 : line[x] >= 128;
             if (lit) words[x / 64] |= uint64_t{1} << (x % 64);
         }
@@ -208,6 +206,25 @@ sized_face* fallback_face(char32_t code, const sized_face& primary, LONG weight)
 }
 
 }  // namespace
+
+void ink_mask::clear(int new_width, int new_rows) {
+    width = new_width;
+    rows = new_rows;
+    words_per_row = (width + 63) / 64;
+    bits.assign(static_cast<size_t>(words_per_row) * rows, 0);  // keeps the memory it had
+}
+
+void ink_mask::add(const ink_mask& other, int left, int top) {
+    for (int y = 0; y < other.rows; ++y) {
+        const uint64_t* from = other.bits.data() + static_cast<ptrdiff_t>(y) * other.words_per_row;
+        uint64_t* to = bits.data() + static_cast<ptrdiff_t>(top + y) * words_per_row;
+        for (int w = 0; w < other.words_per_row; ++w) {
+            int column = left + w * 64, word = column / 64, shift = column % 64;
+            to[word] |= from[w] << shift;
+            if (shift && word + 1 < words_per_row) to[word + 1] |= from[w] >> (64 - shift);
+        }
+    }
+}
 
 realized_font::realized_font(sized_face* primary, LONG weight)
     : m_primary(primary),
@@ -235,6 +252,43 @@ const glyph_image& realized_font::cached_glyph(char32_t code) {
         image = rasterise(*m_primary, 0);  // the face's missing-character box
     }
     return m_glyphs.emplace(code, std::move(image)).first->second;
+}
+
+const run_ink& realized_font::ink_of_run(const WCHAR* text, int length) {
+    for (const run_ink& run : m_runs)
+        if (run.text.size() == static_cast<size_t>(length) && run.text.compare(0, run.text.size(), text, length) == 0)
+            return run;
+    run_ink& run = m_runs[m_oldest_run];
+    m_oldest_run = (m_oldest_run + 1) % KEPT_RUNS;
+    run.text.assign(text, static_cast<size_t>(length));
+    // The box holding every glyph's ink, from the first pen position and the cells' top.
+    int left = 0, right = 0, top = 0, bottom = 0, pen = 0, measured = 0;
+    bool inked = false;
+    for (int i = 0; i < length;) {
+        const glyph_image& glyph = this->glyph(next_code_point(text, length, i));
+        if (glyph.ink.width > 0 && glyph.ink.rows > 0) {
+            int glyph_left = pen + glyph.left, glyph_top = m_ascent - glyph.top;
+            left = inked ? std::min(left, glyph_left) : glyph_left;
+            right = inked ? std::max(right, glyph_left + glyph.ink.width) : glyph_left + glyph.ink.width;
+            top = inked ? std::min(top, glyph_top) : glyph_top;
+            bottom = inked ? std::max(bottom, glyph_top + glyph.ink.rows) : glyph_top + glyph.ink.rows;
+            inked = true;
+        }
+        pen += glyph.advance;
+        measured += glyph.measure;
+    }
+    run.left = left;
+    run.top = top;
+    run.measured_width = measured;
+    run.ink.clear(right - left, bottom - top);
+    pen = 0;
+    for (int i = 0; i < length;) {
+        const glyph_image& glyph = this->glyph(next_code_point(text, length, i));
+        if (glyph.ink.width > 0 && glyph.ink.rows > 0)
+            run.ink.add(glyph.ink, pen + glyph.left - left, m_ascent - glyph.top - top);
+        pen += glyph.advance;
+    }
+    return run;
 }
 
 realized_font& realize(font_object& font) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -11,20 +12,40 @@
 
 namespace platform {
 
-// One glyph: ink as a bit mask per row (bit i of a row's word w is column 64 w + i), placed
-// relative to the pen position on the baseline, and the pen's advance. Drawing visits only the
-// lit pixels of a row. Faces with embedded bitmap strikes draw the strike's glyph
-// but are measured with the hinted outline's advance, as Wine's GDI measures them; text
-// extents, line breaks and alignment use `measure`, the pen moves by `advance`.
+// Ink as a bit mask per row: bit i of a row's word w is column 64 w + i. Drawing visits only the
+// lit pixels of a row.
+struct ink_mask {
+    int width = 0;
+    int rows = 0;
+    int words_per_row = 0;
+    std::vector<uint64_t> bits;
+
+    // Sets the size, all unlit.
+    void clear(int new_width, int new_rows);
+    // Lights the lit pixels of `other` with its top-left corner at (left, top), inside this mask.
+    void add(const ink_mask& other, int left, int top);
+};
+
+// One glyph: its ink placed relative to the pen position on the baseline, and the pen's advance.
+// Faces with embedded bitmap strikes draw the strike's glyph but are measured with the hinted
+// outline's advance, as Wine's GDI measures them; text extents, line breaks and alignment use
+// `measure`, the pen moves by `advance`.
 struct glyph_image {
     int advance = 0;
     int measure = 0;
     int left = 0;  // from the pen position to the first column
     int top = 0;   // from the baseline up to the first row
-    int width = 0;
-    int rows = 0;
-    int words_per_row = 0;
-    std::vector<uint64_t> ink;
+    ink_mask ink;
+};
+
+// The ink of a whole run of glyphs, and the width its cells measure. A run drawn again (a
+// marquee draws the same few runs at every frame) is drawn from it instead of glyph by glyph.
+struct run_ink {
+    std::u16string text;
+    int left = 0;  // from the run's first pen position to the mask's first column
+    int top = 0;   // from the top of the run's cells to the mask's first row
+    int measured_width = 0;
+    ink_mask ink;
 };
 
 struct sized_face;
@@ -47,6 +68,12 @@ public:
     int advance(char32_t code) { return glyph(code).advance; }
     int measure(char32_t code) { return glyph(code).measure; }
 
+    // The runs of at most this many units are kept as run ink.
+    static constexpr int KEPT_RUN_LENGTH = 512;
+    // The ink of a run of at most KEPT_RUN_LENGTH units, made on first use; the last
+    // KEPT_RUNS runs are kept, a new one taking the place of the oldest.
+    const run_ink& ink_of_run(const WCHAR* text, int length);
+
 private:
     // The glyph from the map, remembered in the Latin table when it belongs there.
     const glyph_image& remembered_glyph(char32_t code);
@@ -60,6 +87,9 @@ private:
     std::unordered_map<char32_t, glyph_image> m_glyphs;
     // The glyphs of the first 256 code points, found without hashing (the map's entries stay put).
     std::array<const glyph_image*, 256> m_latin_glyphs{};
+    static constexpr size_t KEPT_RUNS = 16;
+    std::array<run_ink, KEPT_RUNS> m_runs;
+    size_t m_oldest_run = 0;
 };
 
 // The realized font of a font object, made on first use and shared by all fonts with the same

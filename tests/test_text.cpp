@@ -6,6 +6,7 @@
 
 #include "CLCDText.h"
 #include "support/frame_rows.h"
+#include "support/text_pictures.h"
 #include "wide_text.h"
 
 using keylume_test::frame_rows;
@@ -251,3 +252,43 @@ TEST(Surface, PutTextDrawsTransparentlyAndRestoresTheModes) {
 }
 
 }  // namespace
+
+namespace {
+
+// The box [0, 160) × [0, 13) of a frame with `text` drawn opaquely in white on black, starting
+// `shift` pixels left of the box, in Small Fonts 7.
+rows shifted_run(const std::u16string& text, int shift) {
+    open_surface surface;
+    HDC dc = surface.dc();
+    LOGFONTW logfont = keylume_test::small_fonts_7();
+    HFONT font = CreateFontIndirectW(&logfont);
+    HGDIOBJ saved_font = SelectObject(dc, font);
+    SetTextColor(dc, RGB(255, 255, 255));
+    SetBkColor(dc, RGB(0, 0, 0));
+    SetBkMode(dc, OPAQUE);
+    RECT box{-shift, 0, 160, 13};
+    std::u16string copy = text;  // DrawTextExW takes a writable text
+    DrawTextExW(dc, reinterpret_cast<LPWSTR>(copy.data()), static_cast<int>(copy.size()), &box,
+                DT_NOPREFIX | DT_SINGLELINE, nullptr);
+    SelectObject(dc, saved_font);
+    DeleteObject(font);
+    return frame_rows(surface.finish(), 0, 0, 160, 13);
+}
+
+}  // namespace
+
+// A run of a few hundred units and one of thousands whose visible part is the same draw the
+// same pixels, whatever came before them: more distinct runs than any cache of drawn runs keeps.
+TEST(Text, LongAndShortRunsShowTheSameVisiblePart) {
+    std::u16string phrase = u"Sigur Rós — Hoppípolla (Жизнь, encore) ";
+    std::u16string longer;
+    while (longer.size() <= 2000) longer += phrase;
+    std::u16string shorter = longer.substr(0, 120);
+    for (int shift : {0, 37, 200}) {
+        rows expected = shifted_run(shorter, shift);
+        EXPECT_NE(expected[6].find('#'), std::string::npos) << "nothing was drawn at shift " << shift;
+        EXPECT_EQ(shifted_run(longer, shift), expected) << "shift " << shift;
+        for (int other = 0; other < 40; ++other) shifted_run(u"run " + std::u16string(1, static_cast<char16_t>(u'A' + other % 26)), 0);
+        EXPECT_EQ(shifted_run(shorter, shift), expected) << "shift " << shift << ", drawn again";
+    }
+}
