@@ -69,7 +69,10 @@ void bitmap_object::fill_rect(const RECT& area, uint32_t value) {
         return;
     }
     auto width = static_cast<size_t>(area.right - area.left);
-    for (int y = area.top; y < area.bottom; ++y) std::memset(row(y) + area.left, static_cast<uint8_t>(value), width);
+    uint8_t* pixels = storage.data();
+    ptrdiff_t offset = row(area.top) - pixels + area.left, step = bottom_up ? -stride : stride;
+    for (int y = area.top; y < area.bottom; ++y, offset += step)
+        std::memset(pixels + offset, static_cast<uint8_t>(value), width);
 }
 
 void bitmap_object::put_bit_rows(int left, int top, int rows, const uint64_t* masks, ptrdiff_t mask_step,

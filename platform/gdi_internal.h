@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "native/win32_native.h"
+#include "pointer_set.h"
 
 namespace platform {
 
@@ -124,14 +125,21 @@ struct dc_object final : gdi_object {
     RECT clip{};  // device coordinates, valid while clipped
 };
 
-// Handle validation: a handle is valid while the object it names lives.
-gdi_object* lookup(const void* handle);
-dc_object* lookup_dc(HDC hdc);
+// Every object made and not yet freed, the stock objects included.
+extern pointer_set live_objects;
+
+// Handle validation: a handle is valid while the object it names lives. Inline: every call that
+// takes a handle looks it up.
+inline gdi_object* lookup(const void* handle) {
+    if (!handle || !live_objects.contains(handle)) return nullptr;
+    return static_cast<gdi_object*>(const_cast<void*>(handle));
+}
 template <class T>
 T* lookup_as(const void* handle, object_kind kind) {
     gdi_object* object = lookup(handle);
     return object && object->kind == kind ? static_cast<T*>(object) : nullptr;
 }
+inline dc_object* lookup_dc(HDC hdc) { return lookup_as<dc_object>(hdc, object_kind::dc); }
 void register_object(gdi_object* object);
 
 // Stock objects, created once for the process.

@@ -5,14 +5,14 @@
 #include <mutex>
 
 #include "gdi_internal.h"
-#include "pointer_set.h"
 
 namespace platform {
-namespace {
 
 // Constant-initialised: looked up by every call that takes a handle, it needs no guard.
-constinit pointer_set live_set;
-pointer_set& live_objects() { return live_set; }
+constinit pointer_set live_objects;
+
+namespace {
+
 
 LOGFONTW make_logfont(LONG height, LONG weight, BYTE pitch_and_family, const char* face) {
     LOGFONTW logfont{};
@@ -43,7 +43,7 @@ struct stock_objects {
         mono_bitmap.storage.assign(2, 0);
         for (gdi_object* object : all()) {
             object->stock = true;
-            live_objects().insert(object);  // found by handle like any other object
+            live_objects.insert(object);  // found by handle like any other object
             ++stock_in_live_set;
         }
     }
@@ -61,7 +61,7 @@ stock_objects& stock() {
 void release_selection(gdi_object* object);
 
 void free_object(gdi_object* object) {
-    live_objects().erase(object);
+    live_objects.erase(object);
     delete object;
 }
 
@@ -95,14 +95,7 @@ bitmap_object* new_bitmap(int width, int height, int bits_per_pixel) {
 
 }  // namespace
 
-void register_object(gdi_object* object) { live_objects().insert(object); }
-
-gdi_object* lookup(const void* handle) {
-    if (!handle || !live_objects().contains(handle)) return nullptr;
-    return static_cast<gdi_object*>(const_cast<void*>(handle));
-}
-
-dc_object* lookup_dc(HDC hdc) { return lookup_as<dc_object>(hdc, object_kind::dc); }
+void register_object(gdi_object* object) { live_objects.insert(object); }
 
 gdi_object* stock_object(int index) {
     stock_objects& s = stock();
@@ -140,7 +133,7 @@ gdi_object* stock_object(int index) {
     }
 }
 
-size_t live_object_count() { return live_objects().size() - stock_in_live_set; }
+size_t live_object_count() { return live_objects.size() - stock_in_live_set; }
 
 }  // namespace platform
 

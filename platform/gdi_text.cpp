@@ -3,6 +3,7 @@
 // corner of the cell, through the viewport origin and inside the clip region.
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 #include "gdi_internal.h"
 #include "text_fonts.h"
@@ -80,6 +81,20 @@ void draw_run(dc_object& dc, realized_font& font, int x, int y, const WCHAR* tex
 bool is_space(WCHAR unit) { return unit == u' '; }
 bool is_newline(WCHAR unit) { return unit == u'\r' || unit == u'\n'; }
 
+// The first line break of text[start, length), or length. Both breaks are below 14, and four
+// units at a time are passed over while none of them is: a drawn line is mostly letters.
+int line_end(const WCHAR* text, int start, int length) {
+    constexpr uint64_t ones = 0x0001000100010001ull, high_bits = 0x8000800080008000ull;
+    int i = start;
+    for (; i + 4 <= length; i += 4) {
+        uint64_t units = 0;
+        std::memcpy(&units, text + i, sizeof units);
+        if (((units - 14 * ones) & ~units & high_bits) != 0) break;  // a unit below 14 is among them
+    }
+    while (i < length && !is_newline(text[i])) ++i;
+    return i;
+}
+
 // Where the next line starts after a line that ends at `end`: past its "\r", "\n" or "\r\n".
 int after_line_end(const WCHAR* text, int length, int end) {
     if (end == length) return end;
@@ -106,8 +121,7 @@ struct line_span {
 line_span next_line(realized_font& font, const WCHAR* text, int length, int start, bool single, bool word_break,
                     int limit, bool widths) {
     if (!word_break && !widths) {
-        int end = start;
-        while (end < length && (single || !is_newline(text[end]))) ++end;
+        int end = single ? length : line_end(text, start, length);
         return {start, end, after_line_end(text, length, end), 0, 0};
     }
     int width = 0;

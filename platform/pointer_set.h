@@ -18,10 +18,17 @@ public:
         ++m_size;
     }
 
-    bool contains(const void* pointer) const { return !m_slots.empty() && m_slots[find_slot(pointer)] != nullptr; }
+    // The pointer found last is remembered: drawing asks for the same device context call after call.
+    bool contains(const void* pointer) const {
+        if (pointer == m_last_found && pointer) return true;
+        if (m_slots.empty() || !m_slots[find_slot(pointer)]) return false;
+        m_last_found = pointer;
+        return true;
+    }
 
     // Linear probing without tombstones: the entries after the hole that may move into it do.
     void erase(const void* pointer) {
+        if (pointer == m_last_found) m_last_found = nullptr;
         if (m_slots.empty()) return;
         size_t hole = find_slot(pointer);
         if (!m_slots[hole]) return;
@@ -60,6 +67,7 @@ private:
 
     std::vector<const void*> m_slots;  // a power of two in size, at most half full
     size_t m_size = 0;
+    mutable const void* m_last_found = nullptr;
 };
 
 }  // namespace platform

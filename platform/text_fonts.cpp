@@ -13,6 +13,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -255,9 +256,18 @@ const glyph_image& realized_font::cached_glyph(char32_t code) {
 }
 
 const run_ink& realized_font::ink_of_run(const WCHAR* text, int length) {
-    for (const run_ink& run : m_runs)
-        if (run.text.size() == static_cast<size_t>(length) && run.text.compare(0, run.text.size(), text, length) == 0)
+    // A frame draws its runs in the same order as the frame before, and they were kept in that
+    // order: the search starts after the last run found.
+    for (size_t step = 1; step <= KEPT_RUNS; ++step) {
+        size_t index = (m_last_found_run + step) % KEPT_RUNS;
+        const run_ink& run = m_runs[index];
+        if (run.text.size() == static_cast<size_t>(length) &&
+            std::memcmp(run.text.data(), text, static_cast<size_t>(length) * sizeof(WCHAR)) == 0) {
+            m_last_found_run = index;
             return run;
+        }
+    }
+    m_last_found_run = m_oldest_run;
     run_ink& run = m_runs[m_oldest_run];
     m_oldest_run = (m_oldest_run + 1) % KEPT_RUNS;
     run.text.assign(text, static_cast<size_t>(length));

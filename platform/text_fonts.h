@@ -90,6 +90,7 @@ private:
     static constexpr size_t KEPT_RUNS = 16;
     std::array<run_ink, KEPT_RUNS> m_runs;
     size_t m_oldest_run = 0;
+    size_t m_last_found_run = KEPT_RUNS - 1;
 };
 
 // The realized font of a font object, made on first use and shared by all fonts with the same

@@ -292,3 +292,27 @@ TEST(Text, LongAndShortRunsShowTheSameVisiblePart) {
         EXPECT_EQ(shifted_run(shorter, shift), expected) << "shift " << shift << ", drawn again";
     }
 }
+
+// Without word breaking, lines end only at "\r", "\n" and "\r\n", wherever they stand in the text;
+// other control characters do not end a line, and a single-line layout ignores the breaks.
+TEST(Text, LineBreaksStartNewLinesUnlessSingleLine) {
+    open_surface surface;
+    HDC dc = surface.dc();
+    LOGFONTW logfont = keylume_test::small_fonts_7();
+    HFONT font = CreateFontIndirectW(&logfont);
+    HGDIOBJ saved_font = SelectObject(dc, font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    auto height_of = [&](std::u16string text, UINT format) {
+        RECT box{0, 0, 160, 43};
+        return DrawTextExW(dc, reinterpret_cast<LPWSTR>(text.data()), static_cast<int>(text.size()), &box,
+                           DT_NOPREFIX | format, nullptr);
+    };
+    EXPECT_EQ(height_of(u"Hoppípolla\nGlósóli\r\nTakk", 0), 3 * metrics.tmHeight);
+    EXPECT_EQ(height_of(u"Hoppípolla\nGlósóli\r\nTakk", DT_CALCRECT), 3 * metrics.tmHeight);
+    EXPECT_EQ(height_of(u"a\tb\x01" u"cdefghijk\r", 0), metrics.tmHeight);
+    EXPECT_EQ(height_of(u"abcdefgh\n\nij", 0), 3 * metrics.tmHeight);
+    EXPECT_EQ(height_of(u"Hoppípolla\nGlósóli\r\nTakk", DT_SINGLELINE), metrics.tmHeight);
+    SelectObject(dc, saved_font);
+    DeleteObject(font);
+}
