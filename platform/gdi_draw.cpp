@@ -231,40 +231,38 @@ void pattern_fill(dc_object& dc, RECT device_rect, COLORREF pattern_colour, DWOR
 
 namespace {
 
-// Blocks of deleted regions, handed out again to new ones; freed at exit.
-struct region_blocks {
-    ~region_blocks() {
-        for (void* block : free) ::operator delete(block);
-        free.clear();
-        gone = true;
-    }
-    std::vector<void*> free;
-    bool gone = false;
+// Blocks of deleted regions, linked through their first bytes and handed out again to new
+// regions; freed at exit.
+struct free_block {
+    free_block* next;
 };
 
-region_blocks& recycled_regions() {
-    static region_blocks blocks;
-    return blocks;
-}
+struct region_blocks {
+    constexpr region_blocks() = default;
+    ~region_blocks() {
+        while (free_block* block = first) {
+            first = block->next;
+            ::operator delete(block);
+        }
+    }
+    free_block* first = nullptr;
+};
+
+constinit region_blocks recycled_regions;
 
 }  // namespace
 
 void* region_object::operator new(size_t size) {
-    std::vector<void*>& free = recycled_regions().free;
-    if (free.empty()) return ::operator new(size);
-    void* block = free.back();
-    free.pop_back();
+    free_block* block = recycled_regions.first;
+    if (!block) return ::operator new(size);
+    recycled_regions.first = block->next;
     return block;
 }
 
 void region_object::operator delete(void* memory) noexcept {
-    region_blocks& blocks = recycled_regions();
-    if (blocks.gone) return ::operator delete(memory);
-    try {
-        blocks.free.push_back(memory);
-    } catch (const std::bad_alloc&) {
-        ::operator delete(memory);
-    }
+    auto* block = static_cast<free_block*>(memory);
+    block->next = recycled_regions.first;
+    recycled_regions.first = block;
 }
 
 }  // namespace platform
