@@ -30,7 +30,7 @@ BENCHMARK(PlaybackTrackChange);
 void PreferencesTemplateKeystroke(benchmark::State& state) {
     playback_scene scene;
     velvox_host::preferences_host_window host;
-    velvox_host::preferences_window page(scene.component(), host.handle());
+    velvox_host::preferences_window page(*scene.component, host.handle());
     int line_edit = velvox_host::setting_control_named("cfg_softkey1_line1").first_control;
     bool typed = false;
     for (auto _ : state) {  // a space typed after the template, then taken back

@@ -1,24 +1,13 @@
-// The component library as the host stand-in runs it, for tests of the whole: the host's
-// services, the component attached to them, the LCD Manager stand-in registered, and the
-// virtual clock driving the component's 100 ms timer. Header-only: each test program names the
-// component's file with KEYLUME_COMPONENT_FILE.
+// The component library as the host stand-in runs it, as a test fixture for tests of the whole
+// (see hosted_component.h), with a sample track and the frame checks those tests share.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
-#include <vector>
 
-#include "blob_builder.h"
-#include "component_services.h"
-#include "component_test_support.h"
-#include "loaded_component.h"
-#include "playback_host.h"
-#include "streams.h"
 #include "support/frame_rows.h"
-#include "support/server_registration.h"
-#include "virtual_clock.h"
+#include "support/hosted_component.h"
 
 namespace keylume_test {
 
@@ -36,51 +25,18 @@ inline velvox_host::track_record sample_track(const std::string& title, double l
     return record;
 }
 
-class component_on_host : public ::testing::Test {
+class component_on_host : public ::testing::Test, public hosted_component {
 protected:
     // The tick count starts at `start_ticks`.
-    explicit component_on_host(DWORD start_ticks = 1000000) : clock(start_ticks) {}
+    explicit component_on_host(DWORD start_ticks = 1000000) : hosted_component(start_ticks) {}
 
-    void SetUp() override {
-        register_server_module(server.path());
-        add_standard_host_services(api, host_version);
-        registry = velvox_host::add_playback_services(api);
-        component = std::make_unique<loaded_component>(component_library_path(), api);
-        clock.drive(component->instance());
-    }
-    void TearDown() override {
-        if (started) hooks().on_shutdown();
-        unregister_server_module();
-    }
+    void SetUp() override { attach(host_version); }
+    void TearDown() override { detach(); }
 
-    initquit& hooks() { return static_cast<initquit&>(*component->find_service(initquit::class_guid)); }
-    // Stored settings handed over, as the host does before start-up.
-    void store(const std::vector<setting_row>& rows) { store(settings_blob(rows)); }
-    void store(const blob_bytes& blob) {
-        memory_reader reader(blob);
-        abort_flag never;
-        component->client().load_configuration(reader, never);
-    }
-    // The configuration blob the host would store now.
-    blob_bytes saved() {
-        memory_writer writer;
-        abort_flag never;
-        component->client().save_configuration(writer, never);
-        return writer.bytes();
-    }
-    void start() {
-        hooks().on_startup();
-        started = true;
-    }
-    void stop() {
-        hooks().on_shutdown();
-        started = false;
-    }
     // One 100 ms tick of the host's message loop; the frame the keyboard got (valid until the
     // stand-in's frames are cleared).
     const LcdBitmap& tick() {
-        clock.advance(100);
-        EXPECT_EQ(clock.run_due_timers(), 1);
+        EXPECT_EQ(advance_tick(), 1);
         const lcd_server_frame* frame = server.control().last_frame();
         EXPECT_NE(frame, nullptr);
         return frame->bitmap;
@@ -91,14 +47,6 @@ protected:
 
     // The version text of the host's version information; set before SetUp to change it.
     std::string host_version = default_host_version;
-    loaded_server server;
-    host_api_object api;
-    service_ptr_t<velvox_host::host_playback_registry> registry;
-    std::unique_ptr<loaded_component> component;
-    // Declared after the component: the clock gives the component's imports back before the
-    // component is unloaded.
-    keylume_host::virtual_clock clock;
-    bool started = false;
 };
 
 }  // namespace keylume_test

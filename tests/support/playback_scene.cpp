@@ -26,35 +26,26 @@ const velvox_host::track_record SECOND =
 }  // namespace
 
 playback_scene::playback_scene() {
-    keylume_test::register_server_module(m_server.path());
-    add_standard_host_services(m_api);
-    m_registry = velvox_host::add_playback_services(m_api);
-    m_component = std::make_unique<loaded_component>("./" KEYLUME_COMPONENT_FILE, m_api);
-    m_clock.drive(m_component->instance());
-    m_hooks = &static_cast<initquit&>(*m_component->find_service(initquit::class_guid));
-    m_hooks->on_startup();
-    m_registry->new_track(velvox_host::make_track_handle(FIRST));
+    attach();
+    start();
+    registry->new_track(velvox_host::make_track_handle(FIRST));
     for (int i = 0; i < 30; ++i) tick();  // past the start pause: the marquees move
 }
 
-playback_scene::~playback_scene() {
-    m_hooks->on_shutdown();
-    keylume_test::unregister_server_module();
-}
+playback_scene::~playback_scene() { detach(); }
 
 void playback_scene::tick() {
-    m_server.control().clear_frames();  // the stand-in keeps one frame, not the whole run
-    m_clock.advance(100);
-    if (m_clock.run_due_timers() != 1) throw std::runtime_error("the component's timer did not fire");
+    server.control().clear_frames();  // the stand-in keeps one frame, not the whole run
+    if (advance_tick() != 1) throw std::runtime_error("the component's timer did not fire");
 }
 
 void playback_scene::change_track() {
     m_other_track = !m_other_track;
-    m_registry->new_track(velvox_host::make_track_handle(m_other_track ? SECOND : FIRST));
+    registry->new_track(velvox_host::make_track_handle(m_other_track ? SECOND : FIRST));
 }
 
 const lcd_server_frame& playback_scene::last_frame() {
-    const lcd_server_frame* frame = m_server.control().last_frame();
+    const lcd_server_frame* frame = server.control().last_frame();
     if (!frame) throw std::runtime_error("no frame reached the keyboard");
     return *frame;
 }

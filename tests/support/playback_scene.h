@@ -3,15 +3,9 @@
 // component's timer, and tracks whose three lines are all too wide, so that three marquees run.
 #pragma once
 
-#include <memory>
+#include "hosted_component.h"
 
-#include "component_services.h"
-#include "loaded_component.h"
-#include "playback_host.h"
-#include "support/server_registration.h"
-#include "virtual_clock.h"
-
-class playback_scene {
+class playback_scene : public keylume_test::hosted_component {
 public:
     // Starts the component and plays the first track until its marquees are moving.
     playback_scene();
@@ -21,16 +15,9 @@ public:
     void tick();
     // The other of the two tracks starts playing: three compiles and formats.
     void change_track();
-    const loaded_component& component() const { return *m_component; }
     // The frame the keyboard got at the last tick.
     const lcd_server_frame& last_frame();
 
 private:
-    keylume_test::loaded_server m_server;
-    host_api_object m_api;
-    service_ptr_t<velvox_host::host_playback_registry> m_registry;
-    std::unique_ptr<loaded_component> m_component;
-    keylume_host::virtual_clock m_clock{1000000};  // gives the imports back before the component goes
-    initquit* m_hooks = nullptr;
     bool m_other_track = false;
 };
