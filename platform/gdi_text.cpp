@@ -56,7 +56,7 @@ void draw_ink(bitmap_object& bitmap, const ink_mask& ink, int left, int top, con
 void draw_run(dc_object& dc, realized_font& font, int x, int y, const WCHAR* text, int length, RECT limit) {
     int device_x = x + dc.viewport.x, device_y = y + dc.viewport.y;
     limit = cut(limit, drawable_area(dc));
-    if (limit.left >= limit.right || limit.top >= limit.bottom) return;
+    if (length == 0 || limit.left >= limit.right || limit.top >= limit.bottom) return;
     bitmap_object& bitmap = *dc.bitmap;
     const run_ink* kept = length <= realized_font::KEPT_RUN_LENGTH ? &font.ink_of_run(text, length) : nullptr;
     if (dc.background_mode == OPAQUE) {
