@@ -69,10 +69,12 @@ void bitmap_object::fill_rect(const RECT& area, uint32_t value) {
         return;
     }
     auto width = static_cast<size_t>(area.right - area.left);
+    auto byte = static_cast<uint8_t>(value);
     uint8_t* pixels = storage.data();
     ptrdiff_t offset = row(area.top) - pixels + area.left, step = bottom_up ? -stride : stride;
-    for (int y = area.top; y < area.bottom; ++y, offset += step)
-        std::memset(pixels + offset, static_cast<uint8_t>(value), width);
+    // The row count is a local of its own: memset might write the rectangle, which would then be
+    // read again after every row.
+    for (int rows = area.bottom - area.top; rows > 0; --rows, offset += step) std::memset(pixels + offset, byte, width);
 }
 
 void bitmap_object::put_bit_rows(int left, int top, int rows, const uint64_t* masks, ptrdiff_t mask_step,
@@ -82,8 +84,7 @@ void bitmap_object::put_bit_rows(int left, int top, int rows, const uint64_t* ma
             put(left + std::countr_zero(bits), top + r, value);
 }
 
-uint32_t bitmap_object::value_of(COLORREF colour) const {
-    if (colour == m_last_colours[0]) return m_last_values[0];
+uint32_t bitmap_object::remembered_value(COLORREF colour) const {
     if (colour != m_last_colours[1]) {  // a new colour takes the place of the older one
         m_last_colours[1] = colour;
         m_last_values[1] = nearest_value(colour);
@@ -115,17 +116,6 @@ COLORREF bitmap_object::colour_of(uint32_t value) const {
     if (value >= colours.size()) return 0;
     const RGBQUAD& entry = colours[value];
     return RGB(entry.rgbRed, entry.rgbGreen, entry.rgbBlue);
-}
-
-RECT drawable_area(const dc_object& dc) {
-    RECT area{0, 0, dc.bitmap->width, dc.bitmap->height};
-    if (dc.clipped) {
-        area.left = std::max(area.left, dc.clip.left);
-        area.top = std::max(area.top, dc.clip.top);
-        area.right = std::min(area.right, dc.clip.right);
-        area.bottom = std::min(area.bottom, dc.clip.bottom);
-    }
-    return area;
 }
 
 uint32_t apply_rop3(DWORD rop, uint32_t pattern, uint32_t source, uint32_t destination) {

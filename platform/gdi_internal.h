@@ -2,6 +2,7 @@
 // every drawing call goes through. Shared by the drawing, text and bitmap units of the layer.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <vector>
@@ -81,10 +82,14 @@ struct bitmap_object final : gdi_object {
     // The pixel value GDI stores for a colour: the nearest colour-table entry (the first of equal
     // ones) for palette formats, the colour itself otherwise. The colour table is fixed when the
     // bitmap is made, so the last answers are kept: drawing asks for the same colours all the time.
-    uint32_t value_of(COLORREF colour) const;
+    uint32_t value_of(COLORREF colour) const {
+        return colour == m_last_colours[0] ? m_last_values[0] : remembered_value(colour);
+    }
     COLORREF colour_of(uint32_t value) const;
 
 private:
+    // value_of for any colour but the last one asked for.
+    uint32_t remembered_value(COLORREF colour) const;
     uint32_t nearest_value(COLORREF colour) const;
     // The last two colours asked for (text and background alternate), most recent first.
     mutable COLORREF m_last_colours[2] = {CLR_INVALID, CLR_INVALID};
@@ -130,12 +135,12 @@ extern pointer_set live_objects;
 
 // Handle validation: a handle is valid while the object it names lives. Inline: every call that
 // takes a handle looks it up.
-inline gdi_object* lookup(const void* handle) {
+[[gnu::always_inline]] inline gdi_object* lookup(const void* handle) {
     if (!handle || !live_objects.contains(handle)) return nullptr;
     return static_cast<gdi_object*>(const_cast<void*>(handle));
 }
 template <class T>
-T* lookup_as(const void* handle, object_kind kind) {
+[[gnu::always_inline]] inline T* lookup_as(const void* handle, object_kind kind) {
     gdi_object* object = lookup(handle);
     return object && object->kind == kind ? static_cast<T*>(object) : nullptr;
 }
@@ -146,8 +151,17 @@ void register_object(gdi_object* object);
 gdi_object* stock_object(int index);
 
 // The area of the DC's bitmap that drawing may touch, in device coordinates: the bitmap's
-// bounds, cut by the clip region.
-RECT drawable_area(const dc_object& dc);
+// bounds, cut by the clip region. Inline: every drawing call asks for it.
+[[gnu::always_inline]] inline RECT drawable_area(const dc_object& dc) {
+    RECT area{0, 0, dc.bitmap->width, dc.bitmap->height};
+    if (dc.clipped) {
+        area.left = std::max(area.left, dc.clip.left);
+        area.top = std::max(area.top, dc.clip.top);
+        area.right = std::min(area.right, dc.clip.right);
+        area.bottom = std::min(area.bottom, dc.clip.bottom);
+    }
+    return area;
+}
 
 // Applies a ternary raster operation to pattern, source and destination values bit by bit.
 uint32_t apply_rop3(DWORD rop, uint32_t pattern, uint32_t source, uint32_t destination);

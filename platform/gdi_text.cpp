@@ -21,7 +21,7 @@ int run_width(realized_font& font, const WCHAR* text, int length, int enough = I
     return width;
 }
 
-RECT cut(RECT a, const RECT& b) {
+[[gnu::always_inline]] inline RECT cut(RECT a, const RECT& b) {
     a.left = std::max(a.left, b.left);
     a.top = std::max(a.top, b.top);
     a.right = std::min(a.right, b.right);
