@@ -13,7 +13,6 @@ constinit pointer_set live_objects;
 
 namespace {
 
-
 LOGFONTW make_logfont(LONG height, LONG weight, BYTE pitch_and_family, const char* face) {
     LOGFONTW logfont{};
     logfont.lfHeight = height;
