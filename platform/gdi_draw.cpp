@@ -136,13 +136,6 @@ namespace {
 bool rop_uses_source(DWORD rop) { return (((rop >> 2) ^ rop) & 0x330000) != 0; }
 bool rop_uses_pattern(DWORD rop) { return (((rop >> 4) ^ rop) & 0x0F0000) != 0; }
 
-RECT intersect(RECT a, RECT b) {
-    RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
-    if (r.right < r.left) r.right = r.left;
-    if (r.bottom < r.top) r.bottom = r.top;
-    return r;
-}
-
 RECT normalized(int x, int y, int width, int height) {
     RECT r{x, y, x + width, y + height};
     if (r.right < r.left) std::swap(r.left, r.right);

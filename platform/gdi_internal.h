@@ -150,17 +150,18 @@ void register_object(gdi_object* object);
 // Stock objects, created once for the process.
 gdi_object* stock_object(int index);
 
+// The part of `a` inside `b`; empty (right at left, bottom at top) when they do not meet.
+// Inline, as the two below: every drawing call asks for them.
+[[gnu::always_inline]] inline RECT intersect(RECT a, const RECT& b) {
+    LONG left = std::max(a.left, b.left), top = std::max(a.top, b.top);
+    return {left, top, std::max(left, std::min(a.right, b.right)), std::max(top, std::min(a.bottom, b.bottom))};
+}
+
 // The area of the DC's bitmap that drawing may touch, in device coordinates: the bitmap's
-// bounds, cut by the clip region. Inline: every drawing call asks for it.
+// bounds, cut by the clip region.
 [[gnu::always_inline]] inline RECT drawable_area(const dc_object& dc) {
-    RECT area{0, 0, dc.bitmap->width, dc.bitmap->height};
-    if (dc.clipped) {
-        area.left = std::max(area.left, dc.clip.left);
-        area.top = std::max(area.top, dc.clip.top);
-        area.right = std::min(area.right, dc.clip.right);
-        area.bottom = std::min(area.bottom, dc.clip.bottom);
-    }
-    return area;
+    RECT bounds{0, 0, dc.bitmap->width, dc.bitmap->height};
+    return dc.clipped ? intersect(bounds, dc.clip) : bounds;
 }
 
 // Applies a ternary raster operation to pattern, source and destination values bit by bit.

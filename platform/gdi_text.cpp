@@ -21,14 +21,6 @@ int run_width(realized_font& font, const WCHAR* text, int length, int enough = I
     return width;
 }
 
-[[gnu::always_inline]] inline RECT cut(RECT a, const RECT& b) {
-    a.left = std::max(a.left, b.left);
-    a.top = std::max(a.top, b.top);
-    a.right = std::min(a.right, b.right);
-    a.bottom = std::min(a.bottom, b.bottom);
-    return a;
-}
-
 // The bits i of a 64-bit word with first <= i < end.
 uint64_t bits_between(int first, int end) {
     first = std::max(first, 0);
@@ -55,13 +47,13 @@ void draw_ink(bitmap_object& bitmap, const ink_mask& ink, int left, int top, con
 // A run short enough to be kept is drawn from its run ink; a longer one glyph by glyph.
 void draw_run(dc_object& dc, realized_font& font, int x, int y, const WCHAR* text, int length, RECT limit) {
     int device_x = x + dc.viewport.x, device_y = y + dc.viewport.y;
-    limit = cut(limit, drawable_area(dc));
+    limit = intersect(limit, drawable_area(dc));
     if (length == 0 || limit.left >= limit.right || limit.top >= limit.bottom) return;
     bitmap_object& bitmap = *dc.bitmap;
     const run_ink* kept = length <= realized_font::KEPT_RUN_LENGTH ? &font.ink_of_run(text, length) : nullptr;
     if (dc.background_mode == OPAQUE) {
         int width = kept ? kept->measured_width : run_width(font, text, length, static_cast<int>(limit.right) - device_x);
-        RECT cells = cut({device_x, device_y, device_x + width, device_y + font.height()}, limit);
+        RECT cells = intersect({device_x, device_y, device_x + width, device_y + font.height()}, limit);
         bitmap.fill_rect(cells, bitmap.value_of(dc.background_colour));
     }
     uint32_t ink = bitmap.value_of(dc.text_colour);
