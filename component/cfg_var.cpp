@@ -5,6 +5,8 @@
 #include <map>
 #include <new>
 
+#include "pfc_exceptions.h"
+
 namespace {
 
 cfg_var_reader* reader_list_head = nullptr;
@@ -56,37 +58,45 @@ cfg_var_reader* cfg_var_reader::list_head() { return reader_list_head; }
 cfg_var_writer::cfg_var_writer(const GUID& guid) : m_next(writer_list_head), m_guid(guid) { writer_list_head = this; }
 cfg_var_writer* cfg_var_writer::list_head() { return writer_list_head; }
 
+template <>
 void cfg_int_t<bool>::load_value(stream_reader& reader, size_t, abort_callback& abort) {
     uint8_t byte;
     reader.read_exact(&byte, 1, abort);
     m_value = byte != 0;
 }
 
+template <>
 void cfg_int_t<bool>::save_value(stream_writer& writer, abort_callback& abort) {
     uint8_t byte = m_value ? 1 : 0;
     writer.write(&byte, 1, abort);
 }
 
+template <>
 void cfg_int_t<int>::load_value(stream_reader& reader, size_t, abort_callback& abort) {
     m_value = static_cast<int32_t>(read_u32(reader, abort));
 }
 
+template <>
 void cfg_int_t<int>::save_value(stream_writer& writer, abort_callback& abort) {
     write_u32(writer, static_cast<uint32_t>(m_value), abort);
 }
 
-// The record is read in chunks of 256 bytes until one comes back short. A record that ends
-// before its stated size is a truncation: the value then stays as it was.
+// The record is read in chunks of 256 bytes until one comes back short. The text is what comes
+// before the first zero byte, if there is one. A record that ends before its stated size is a
+// truncation: the value then stays as it was.
 void cfg_string::load_value(stream_reader& reader, size_t size, abort_callback& abort) {
     constexpr size_t chunk = 256;
     pfc::growing_string8 text;
     char buffer[chunk];
+    size_t total = 0;
     for (;;) {
         size_t got = reader.read(buffer, chunk, abort);
-        text.append_text(buffer, got);
+        // Appending stops at a zero byte: once the text is shorter than what was read, it ended.
+        if (text.length() == total) text.append_text(buffer, got);
+        total += got;
         if (got < chunk) break;
     }
-    if (text.length() != size) throw velvox_io::exception_io_data_truncation();
+    if (total != size) throw velvox_io::exception_io_data_truncation();
     m_value = text.text();
 }
 
@@ -122,14 +132,15 @@ void limited_reader::read_exact(void* buffer, size_t bytes, abort_callback& abor
     if (read(buffer, bytes, abort) != bytes) throw velvox_io::exception_io_data_truncation();
 }
 
-uint64_t limited_reader::skip(uint64_t bytes, abort_callback& abort) {
-    uint64_t skipped = m_reader.skip(m_remaining < bytes ? m_remaining : bytes, abort);
-    m_remaining -= skipped;
-    return skipped;
-}
+void limited_reader::not_for_the_component() { throw pfc::exception_bug_check_v2(); }
 
 void limited_reader::skip_exact(uint64_t bytes, abort_callback& abort) {
-    if (skip(bytes, abort) != bytes) throw velvox_io::exception_io_data_truncation();
+    uint64_t allowed = m_remaining < bytes ? m_remaining : bytes;
+    if (allowed != 0) {
+        m_reader.skip_exact(allowed, abort);
+        m_remaining -= allowed;
+    }
+    if (allowed != bytes) throw velvox_io::exception_io_data_truncation();
 }
 
 void cfg_save(stream_writer& writer, abort_callback& abort) {
@@ -156,17 +167,16 @@ void cfg_load(stream_reader& reader, abort_callback& abort) {
         uint8_t guid_bytes[16];
         if (reader.read(guid_bytes, sizeof guid_bytes, abort) < sizeof guid_bytes) break;
         uint32_t size = read_u32(reader, abort);
-        auto found = index.find(guid_from_bytes(guid_bytes));
-        if (found == index.end()) {
-            reader.skip_exact(size, abort);
-            continue;
-        }
         limited_reader record(reader, size);
-        try {
-            found->second->load_value(record, size, abort);
-        } catch (const velvox_io::exception_io_data&) {
-            // The variable keeps what it held; the rest of the record is skipped below.
+        auto found = index.find(guid_from_bytes(guid_bytes));
+        if (found != index.end()) {
+            try {
+                found->second->load_value(record, size, abort);
+            } catch (const velvox_io::exception_io_data&) {
+                // The variable keeps what it held; the rest of the record is skipped below.
+            }
         }
+        // A record no variable has is skipped whole. With nothing left, the host is not called.
         record.skip_exact(record.remaining(), abort);
     }
 }

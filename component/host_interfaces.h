@@ -24,8 +24,9 @@ public:
     virtual size_t read(void* buffer, size_t bytes, abort_callback& abort) = 0;
     // Reads exactly bytes bytes or throws velvox_io::exception_io_data_truncation.
     virtual void read_exact(void* buffer, size_t bytes, abort_callback& abort) = 0;
-    // Skips up to bytes bytes; returns how many were skipped.
-    virtual uint64_t skip(uint64_t bytes, abort_callback& abort) = 0;
+    // The host's third operation, which the component does not use: it holds the slot, and
+    // nothing of the component calls it.
+    virtual void not_for_the_component() = 0;
     // Skips exactly bytes bytes or throws velvox_io::exception_io_data_truncation.
     virtual void skip_exact(uint64_t bytes, abort_callback& abort) = 0;
 

@@ -24,5 +24,12 @@ void end_process_for_signal(int signal_number) {
     _Exit(128 + signal_number);
 }
 
+// Read with sigaction, which changes nothing: a handler installed with flags of its own keeps them.
+bool handler_is_installed(int signal_number, signal_handler handler) {
+    struct sigaction action {};
+    if (sigaction(signal_number, nullptr, &action) != 0) return false;
+    return (action.sa_flags & SA_SIGINFO) == 0 && action.sa_handler == handler;
+}
+
 // glibc's abort() writes no message and makes no fault report: there are no flags to clear.
 void clear_runtime_abort_behaviour() {}

@@ -18,6 +18,15 @@ void end_process_for_signal(int signal_number) {
     std::abort();
 }
 
+// The C runtime tells the installed handler only by replacing it: it is replaced by the one asked
+// about, and put back unless it was that one.
+bool handler_is_installed(int signal_number, signal_handler handler) {
+    signal_handler current = std::signal(signal_number, handler);
+    if (current == SIG_ERR) return false;
+    if (current != handler) std::signal(signal_number, current);
+    return current == handler;
+}
+
 // The C runtime's _set_abort_behavior came with the newer runtimes; the shared msvcrt.dll the
 // host and the component use exports it only on some systems, so it is looked up there.
 void clear_runtime_abort_behaviour() {

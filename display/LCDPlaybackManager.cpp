@@ -33,7 +33,7 @@ void FormatMinuteSecond(char* out, size_t size, double seconds) {
     int n = whole_seconds(seconds);
     int s = n % 60;
     int m = (n - s) / 60;
-    std::snprintf(out, size, "%d:%s%d", m, s < 10 ? "0" : "", s);
+    std::snprintf(out, size, "%d:%02d", m, s);
 }
 
 void SetAsciiText(char* out, size_t size, const char* text) { std::snprintf(out, size, "%s", text); }

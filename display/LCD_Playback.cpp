@@ -107,11 +107,16 @@ void LCD_Playback::BoostPriority() {
     m_boostActive = true;
 }
 
+// Each of the three active templates, compiled afresh, formats its line.
+template <typename FormatLine>
+void LCD_Playback::FormatLines(pfc::string8 (&lines)[3], FormatLine format) {
+    for (int line = 0; line < 3; ++line) format(lines[line], CompileTemplate(m_activeTemplates[line].text()).get());
+}
+
 void LCD_Playback::RenderTrack(service_ptr_t<track_handle> track) {
     if (!m_started || !track.is_valid()) return;
     pfc::string8 lines[3];
-    for (int line = 0; line < 3; ++line)
-        track->format_title(lines[line], CompileTemplate(m_activeTemplates[line].text()).get());
+    FormatLines(lines, [&](pfc::string8& line, compiled_template* script) { track->format_title(line, script); });
     m_screen.SetTrackLength(TrackLength(*track));
     m_screen.SetLines(lines[0], lines[1], lines[2]);
     m_currentTrack = track;
@@ -120,10 +125,23 @@ void LCD_Playback::RenderTrack(service_ptr_t<track_handle> track) {
 void LCD_Playback::RenderStreamInfo(const track_info& info) {
     if (!m_started || !m_currentTrack.is_valid()) return;
     pfc::string8 lines[3];
-    for (int line = 0; line < 3; ++line)
-        m_currentTrack->format_title_from_info(info, lines[line],
-                                               CompileTemplate(m_activeTemplates[line].text()).get());
+    FormatLines(lines, [&](pfc::string8& line, compiled_template* script) {
+        m_currentTrack->format_title_from_info(info, line, script);
+    });
     m_screen.SetLines(lines[0], lines[1], lines[2]);
+}
+
+// The first event that brings a track starts the display (a new track from position 0) and shows
+// the playback view once the lines are rendered; later events only render.
+void LCD_Playback::RenderEventTrack(service_ptr_t<track_handle> track, bool fromStart) {
+    if (m_started) {
+        RenderTrack(track);
+        return;
+    }
+    m_started = true;
+    if (fromStart) ShowPosition(0.0);
+    RenderTrack(track);
+    m_screen.ShowPlaybackView();
 }
 
 void LCD_Playback::ShowPosition(double seconds) { m_screen.SetPlayPosition(seconds); }
@@ -131,14 +149,7 @@ void LCD_Playback::ShowPosition(double seconds) { m_screen.SetPlayPosition(secon
 void LCD_Playback::playback_starting(uint32_t, uint32_t) {}
 
 void LCD_Playback::new_track(service_ptr_t<track_handle> track) {
-    if (!m_started) {
-        m_started = true;
-        ShowPosition(0.0);
-        RenderTrack(track);
-        m_screen.ShowPlaybackView();
-    } else {
-        RenderTrack(track);
-    }
+    RenderEventTrack(track, true);
     BoostPriority();
 }
 
@@ -148,15 +159,7 @@ void LCD_Playback::position_sought(double seconds) { ShowPosition(seconds); }
 
 void LCD_Playback::pause_changed(uint32_t) {}
 
-void LCD_Playback::track_edited(service_ptr_t<track_handle> track) {
-    if (!m_started) {
-        m_started = true;
-        RenderTrack(track);
-        m_screen.ShowPlaybackView();
-    } else {
-        RenderTrack(track);
-    }
-}
+void LCD_Playback::track_edited(service_ptr_t<track_handle> track) { RenderEventTrack(track, false); }
 
 void LCD_Playback::stream_info_changed(const track_info& info) { RenderStreamInfo(info); }
 

@@ -40,6 +40,10 @@ public:
     void volume_changed(uint32_t volume) override;
 
 private:
+    template <typename FormatLine>
+    void FormatLines(pfc::string8 (&lines)[3], FormatLine format);
+    void RenderEventTrack(service_ptr_t<track_handle> track, bool fromStart);
+
     LCDPlaybackManager m_screen;
     CLCDOutput m_output;
     LcdConnectContext m_connectContext;

@@ -43,16 +43,14 @@ void memory_reader::read_exact(void* buffer, size_t bytes, abort_callback& abort
     if (read(buffer, bytes, abort) != bytes) throw velvox_io::exception_io_data_truncation();
 }
 
-uint64_t memory_reader::skip(uint64_t bytes, abort_callback& abort) {
+void memory_reader::not_for_the_component() { throw not_for_the_component_called(); }
+
+void memory_reader::skip_exact(uint64_t bytes, abort_callback& abort) {
     check_abort(abort);
     uint64_t available = m_bytes.size() - m_position;
     uint64_t count = bytes < available ? bytes : available;
     m_position += static_cast<size_t>(count);
-    return count;
-}
-
-void memory_reader::skip_exact(uint64_t bytes, abort_callback& abort) {
-    if (skip(bytes, abort) != bytes) throw velvox_io::exception_io_data_truncation();
+    if (count != bytes) throw velvox_io::exception_io_data_truncation();
 }
 
 void memory_writer::write(const void* buffer, size_t bytes, abort_callback& abort) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,13 @@ private:
     bool m_aborting = false;
 };
 
+// A component called the stream reader's operation that is not the component's to use.
+class not_for_the_component_called : public std::logic_error {
+public:
+    not_for_the_component_called()
+        : std::logic_error("the component called the stream reader's third operation, which it must not use") {}
+};
+
 // Every stream operation asks the abort callback first and throws velvox_io::exception_aborted.
 class memory_reader final : public stream_reader {
 public:
@@ -27,7 +35,9 @@ public:
 
     size_t read(void* buffer, size_t bytes, abort_callback& abort) override;
     void read_exact(void* buffer, size_t bytes, abort_callback& abort) override;
-    uint64_t skip(uint64_t bytes, abort_callback& abort) override;
+    // The operation that the component must not use: a call is a fault of the component,
+    // reported as not_for_the_component_called.
+    void not_for_the_component() override;
     void skip_exact(uint64_t bytes, abort_callback& abort) override;
 
     size_t position() const { return m_position; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "travel.h"
 #include "wide_text.h"
 
 namespace {
@@ -50,8 +51,8 @@ void CLCDScrollingText::Restart() {
 }
 
 void CLCDScrollingText::SetText(const WCHAR* text) {
-    if (!text) return;
-    if (!wide_text::equal(text, GetText())) Restart();
+    if (!text || wide_text::equal_truncated(GetText(), TEXT_CAPACITY, text)) return;
+    Restart();
     CLCDText::SetText(text);
 }
 
@@ -80,7 +81,7 @@ void CLCDScrollingText::StepState() {
             }
             break;
         case SCROLLING: {
-            m_travelled += static_cast<float>(static_cast<DWORD>(m_scrollRate * m_elapsedTime) / 1000.0);
+            m_travelled += PixelsTravelled(m_scrollRate, m_elapsedTime);
             int moved = std::min(static_cast<int>(std::trunc(m_travelled)), m_distance);
             POINT& offset = GetContentOffset();
             if (m_direction == VERTICAL)

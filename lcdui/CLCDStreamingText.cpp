@@ -2,13 +2,14 @@
 
 #include <cmath>
 
+#include "font_description.h"
+#include "travel.h"
 #include "wide_text.h"
 
 namespace {
 constexpr DWORD DEFAULT_START_PAUSE = 2000;
 constexpr DWORD DEFAULT_SCROLL_RATE = 7;
 constexpr DWORD DEFAULT_MIN_STEP = 7;
-constexpr int DEFAULT_POINT_SIZE = 8;
 constexpr int STATE_START_PAUSE = 0;
 constexpr int STATE_SCROLLING = 1;
 }  // namespace
@@ -46,7 +47,7 @@ HRESULT CLCDStreamingText::Prepare() {
     // Prepared again, the object gives back the font it made before (a stock font survives this).
     if (m_font) DeleteObject(m_font);
     m_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    if (m_font) SetPointSize(DEFAULT_POINT_SIZE);
+    if (m_font) SetPointSize(font_description::DEFAULT_POINT_SIZE);
     return S_OK;
 }
 
@@ -94,7 +95,7 @@ void CLCDStreamingText::Paint(CLCDGfx& gfx) {
         m_lastTick = GetTickCount();
     }
     if (m_state == STATE_SCROLLING) {
-        float travelled = static_cast<float>(static_cast<DWORD>(m_scrollRate * m_elapsed) / 1000.0);
+        float travelled = PixelsTravelled(m_scrollRate, m_elapsed);
         m_lastTick = GetTickCount();
         if (m_children.size() > 1) {
             float total = travelled + m_carry;
@@ -107,7 +108,7 @@ void CLCDStreamingText::Paint(CLCDGfx& gfx) {
 }
 
 void CLCDStreamingText::SetText(const WCHAR* text) {
-    if (!text || wide_text::equal(text, m_text)) return;
+    if (!text || wide_text::equal_truncated(m_text, CLCDText::TEXT_CAPACITY, text)) return;
     wide_text::copy_truncated(m_text, CLCDText::TEXT_CAPACITY, text);
     m_rebuild = TRUE;
     Restart();
@@ -125,35 +126,18 @@ void CLCDStreamingText::SetFont(const LOGFONTW* logfont) {
     m_rebuild = TRUE;
 }
 
-LOGFONTW CLCDStreamingText::CurrentLogFont() {
-    LOGFONTW logfont{};
-    GetObjectW(m_font, sizeof(LOGFONTW), &logfont);
-    return logfont;
-}
-
 void CLCDStreamingText::ReplaceFont(const LOGFONTW& logfont) {
     if (m_font) DeleteObject(m_font);
     m_font = CreateFontIndirectW(&logfont);
 }
 
 void CLCDStreamingText::SetFaceName(const WCHAR* name) {
-    if (!name) return;
-    LOGFONTW logfont = CurrentLogFont();
-    wide_text::copy_truncated(logfont.lfFaceName, LF_FACESIZE, name);
-    ReplaceFont(logfont);
+    if (name) ReplaceFont(font_description::with_face_name(m_font, name));
 }
 
-void CLCDStreamingText::SetPointSize(int points) {
-    LOGFONTW logfont = CurrentLogFont();
-    logfont.lfHeight = -MulDiv(points, 96, 72);
-    ReplaceFont(logfont);
-}
+void CLCDStreamingText::SetPointSize(int points) { ReplaceFont(font_description::with_point_size(m_font, points)); }
 
-void CLCDStreamingText::SetWeight(int weight) {
-    LOGFONTW logfont = CurrentLogFont();
-    logfont.lfWeight = weight;
-    ReplaceFont(logfont);
-}
+void CLCDStreamingText::SetWeight(int weight) { ReplaceFont(font_description::with_weight(m_font, weight)); }
 
 HFONT CLCDStreamingText::GetFont() { return m_font; }
 
@@ -173,7 +157,7 @@ int CLCDStreamingText::AppendPiece(const WCHAR* text) {
     piece->SetContentOffset(GetContentOffset());
     piece->SetSize(GetWidth(), GetHeight());
     piece->SetBackMode(OPAQUE);
-    LOGFONTW logfont = CurrentLogFont();
+    LOGFONTW logfont = font_description::of(m_font);
     piece->SetFont(&logfont);
     m_rebuild = TRUE;
     m_children.push_back(piece);
@@ -181,12 +165,15 @@ int CLCDStreamingText::AppendPiece(const WCHAR* text) {
     return static_cast<int>(m_children.size()) - 1;
 }
 
+// The lead piece is always a piece of the list (the front one, or none in an empty list): removing
+// it makes the new front piece the lead, and clearing the list leaves no lead.
 void CLCDStreamingText::RemovePiece(int index) {
     int position = 0;
     for (auto it = m_children.begin(); it != m_children.end(); ++it, ++position) {
         if (position != index) continue;
         CLCDBase* piece = *it;
         m_children.erase(it);
+        if (piece == m_leadPiece) m_leadPiece = m_children.empty() ? nullptr : Piece(m_children.front());
         delete piece;
         return;
     }
@@ -195,12 +182,13 @@ void CLCDStreamingText::RemovePiece(int index) {
 void CLCDStreamingText::ClearPieces() {
     for (CLCDBase* piece : m_children) delete piece;
     m_children.clear();
+    m_leadPiece = nullptr;
 }
 
 BOOL CLCDStreamingText::BuildPieces(CLCDGfx& gfx) {
     if (m_children.empty()) return FALSE;
     CLCDText* first = Piece(m_children.front());
-    LOGFONTW logfont = CurrentLogFont();
+    LOGFONTW logfont = font_description::of(m_font);
     first->SetFont(&logfont);
     PaintChildren(gfx);
     if (first->GetTextExtent().cx > GetWidth()) {

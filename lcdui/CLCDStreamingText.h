@@ -53,7 +53,6 @@ protected:
     float m_carry;
 
 private:
-    LOGFONTW CurrentLogFont();
     void ReplaceFont(const LOGFONTW& logfont);
     CLCDText* Piece(CLCDBase* child) { return static_cast<CLCDText*>(child); }
 };

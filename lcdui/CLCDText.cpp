@@ -1,12 +1,7 @@
 #include "CLCDText.h"
 
+#include "font_description.h"
 #include "wide_text.h"
-
-namespace {
-constexpr int DEFAULT_POINT_SIZE = 8;
-constexpr int SCREEN_DPI = 96;
-constexpr int POINTS_PER_INCH = 72;
-}  // namespace
 
 CLCDText::CLCDText()
     : m_text{},
@@ -28,14 +23,8 @@ HRESULT CLCDText::Prepare() {
     // Prepared again, the object gives back the font it made before (a stock font survives this).
     if (m_font) DeleteObject(m_font);
     m_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    if (m_font) SetPointSize(DEFAULT_POINT_SIZE);
+    if (m_font) SetPointSize(font_description::DEFAULT_POINT_SIZE);
     return m_font ? S_OK : E_OUTOFMEMORY;
-}
-
-LOGFONTW CLCDText::CurrentLogFont() {
-    LOGFONTW logfont{};
-    GetObjectW(m_font, sizeof(LOGFONTW), &logfont);
-    return logfont;
 }
 
 void CLCDText::SetFont(const LOGFONTW* logfont) {
@@ -46,27 +35,26 @@ void CLCDText::SetFont(const LOGFONTW* logfont) {
 
 void CLCDText::SetFaceName(const WCHAR* name) {
     if (!name) return;
-    LOGFONTW logfont = CurrentLogFont();
-    wide_text::copy_truncated(logfont.lfFaceName, LF_FACESIZE, name);
+    LOGFONTW logfont = font_description::with_face_name(m_font, name);
     SetFont(&logfont);
 }
 
 void CLCDText::SetPointSize(int points) {
-    LOGFONTW logfont = CurrentLogFont();
-    logfont.lfHeight = -MulDiv(points, SCREEN_DPI, POINTS_PER_INCH);
+    LOGFONTW logfont = font_description::with_point_size(m_font, points);
     SetFont(&logfont);
 }
 
 void CLCDText::SetWeight(int weight) {
-    LOGFONTW logfont = CurrentLogFont();
-    logfont.lfWeight = weight;
+    LOGFONTW logfont = font_description::with_weight(m_font, weight);
     SetFont(&logfont);
 }
 
 HFONT CLCDText::GetFont() { return m_font; }
 
+// A text longer than the buffer is compared as it would be stored, so setting it again is no
+// change either.
 void CLCDText::SetText(const WCHAR* text) {
-    if (!text || wide_text::equal(text, m_text)) return;
+    if (!text || wide_text::equal_truncated(m_text, TEXT_CAPACITY, text)) return;
     m_length = static_cast<int>(wide_text::copy_truncated(m_text, TEXT_CAPACITY, text));
     m_drawParams.iLeftMargin = 0;
     m_drawParams.iRightMargin = 0;

@@ -45,6 +45,5 @@ protected:
     SIZE m_textExtent;
 
 private:
-    LOGFONTW CurrentLogFont();
     void Measure(HDC dc);
 };

@@ -1,5 +1,6 @@
-// UTF-16 strings held in fixed buffers: length, equality and a copy that truncates safely. The C
-// library's wide-string functions do not serve here, as wchar_t is not 16 bits on every target.
+// UTF-16 strings held in fixed buffers: length, equality, and a copy and a comparison that
+// truncate safely. The C library's wide-string functions do not serve here, as wchar_t is not 16
+// bits on every target.
 #pragma once
 
 #include <cstddef>
@@ -25,16 +26,34 @@ inline bool equal(const WCHAR* a, const WCHAR* b) {
 
 inline bool is_high_surrogate(WCHAR unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 
-// Copies at most capacity - 1 units of source into destination and terminates it. A surrogate pair
-// that would be cut by the limit is left out whole. Returns the number of units copied.
-inline size_t copy_truncated(WCHAR* destination, size_t capacity, const WCHAR* source) {
+// The number of units of source that fit a buffer of capacity units with its terminator: at most
+// capacity - 1, and a surrogate pair that the limit would cut is left out whole.
+inline size_t truncated_length(size_t capacity, const WCHAR* source) {
     if (capacity == 0) return 0;
     size_t count = 0;
     while (count + 1 < capacity && source[count]) ++count;
     if (count > 0 && source[count] && is_high_surrogate(source[count - 1])) --count;
+    return count;
+}
+
+// Copies what fits of source (truncated_length) into destination and terminates it. Returns the
+// number of units copied.
+inline size_t copy_truncated(WCHAR* destination, size_t capacity, const WCHAR* source) {
+    if (capacity == 0) return 0;
+    size_t count = truncated_length(capacity, source);
     for (size_t i = 0; i < count; ++i) destination[i] = source[i];
     destination[count] = 0;
     return count;
+}
+
+// Whether a buffer of capacity units already holds what copy_truncated would make of source: the
+// source is cut first and then compared, so a text longer than the buffer equals its stored copy.
+inline bool equal_truncated(const WCHAR* stored, size_t capacity, const WCHAR* source) {
+    size_t count = truncated_length(capacity, source);
+    for (size_t i = 0; i < count; ++i) {
+        if (stored[i] != source[i]) return false;
+    }
+    return stored[count] == 0;
 }
 
 }  // namespace wide_text

@@ -105,7 +105,8 @@ TEST_F(cfg_var_test, string_of_length_zero_is_empty) {
     EXPECT_STREQ(name, "");
 }
 
-// Records the sizes of the reads a variable asks for.
+// Records the sizes of the reads and of the exact skips that loading asks for; the third
+// operation is the host stand-in's, which reports a call as a fault.
 class recording_reader final : public stream_reader {
 public:
     explicit recording_reader(bytes content) : m_inner(std::move(content)) {}
@@ -117,9 +118,13 @@ public:
     void read_exact(void* buffer, size_t count, abort_callback& abort) override {
         m_inner.read_exact(buffer, count, abort);
     }
-    uint64_t skip(uint64_t count, abort_callback& abort) override { return m_inner.skip(count, abort); }
-    void skip_exact(uint64_t count, abort_callback& abort) override { m_inner.skip_exact(count, abort); }
+    void not_for_the_component() override { m_inner.not_for_the_component(); }
+    void skip_exact(uint64_t count, abort_callback& abort) override {
+        skips.push_back(count);
+        m_inner.skip_exact(count, abort);
+    }
     std::vector<size_t> reads;
+    std::vector<uint64_t> skips;
 
 private:
     memory_reader m_inner;
@@ -149,6 +154,42 @@ TEST_F(cfg_var_test, string_of_512_bytes_ends_with_a_read_of_nothing) {
     cfg_load(reader, never);
     EXPECT_EQ(std::string(name), text);
     EXPECT_EQ(reader.reads, (std::vector<size_t>{16, 256, 256, 0, 0}));
+}
+
+// Of the stream reader's operations, the third is not the component's to use. The rest of a
+// record is skipped with skip_exact, and only when something is left.
+TEST_F(cfg_var_test, loading_skips_only_what_records_leave_and_never_calls_the_third_operation) {
+    bytes blob;
+    append_record(blob, flag_guid, {1});
+    append_record(blob, number_guid, {0x10, 0, 0, 0, 0xAA, 0xBB});
+    append_record(blob, unknown_guid, text_bytes("not ours"));
+    append_record(blob, unknown_guid, {});
+    append_record(blob, name_guid, text_bytes("whole"));
+    recording_reader reader(blob);
+    abort_flag never;
+    cfg_load(reader, never);
+    EXPECT_TRUE(flag);
+    EXPECT_EQ(number, 0x10);
+    EXPECT_STREQ(name, "whole");
+    EXPECT_EQ(reader.skips, (std::vector<uint64_t>{2, 8}));
+    stream_reader& host_reader = reader;
+    EXPECT_THROW(host_reader.not_for_the_component(), not_for_the_component_called);
+}
+
+// The text is what comes before a zero byte; the record is still read whole.
+TEST_F(cfg_var_test, string_record_with_a_zero_byte_gives_the_text_before_it) {
+    bytes blob;
+    append_record(blob, name_guid, {'a', 'b', 0, 'c', 'd'});
+    append_record(blob, flag_guid, {1});
+    load(blob);
+    EXPECT_STREQ(name, "ab");
+    EXPECT_TRUE(flag);
+    bytes long_payload(600, 'q');
+    long_payload[300] = 0;  // in the second chunk of 256 bytes
+    blob.clear();
+    append_record(blob, name_guid, long_payload);
+    load(blob);
+    EXPECT_EQ(std::string(name), std::string(300, 'q'));
 }
 
 TEST_F(cfg_var_test, short_payloads_keep_the_previous_values) {
@@ -273,7 +314,8 @@ TEST(limited_reader, lets_through_at_most_its_count) {
     EXPECT_EQ(limited.read(buffer, 3, never), 0u);
     EXPECT_THROW(limited.read_exact(buffer, 1, never), velvox_io::exception_io_data_truncation);
     limited_reader skipping(inner, 5);
-    EXPECT_EQ(skipping.skip(2, never), 2u);
+    skipping.skip_exact(2, never);
+    EXPECT_EQ(skipping.remaining(), 3u);
     EXPECT_THROW(skipping.skip_exact(4, never), velvox_io::exception_io_data_truncation);
     EXPECT_EQ(inner.position(), 9u);
 }

@@ -99,20 +99,28 @@ TEST(ScrollingText, WithoutLoopingItFinishesAtTheEnd) {
     }
 }
 
+// A text longer than 255 units is the same text too when it is set again: it is compared as it was
+// stored, cut.
 TEST(ScrollingText, SameTextKeepsThePassAndANewOneRestarts) {
-    scrolling text;
-    configure(text, 60, 11);
-    screen lcd(text);
-    RECT box = lcd.box();
-    lcd.refresh(1000);
-    lcd.refresh(2001);
-    lcd.refresh(2501);
-    text.SetText(LINE);
-    EXPECT_EQ(lcd.refresh(2601), drawn_text(u16(LINE), box, -10, 0));
-    EXPECT_EQ(lcd.refresh(2701), drawn_text(u16(LINE), box, -12, 0));
-    text.SetText(WSTR("Another song title, also long"));
-    EXPECT_EQ(lcd.refresh(2801), drawn_text(u"Another song title, also long", box, 0, 0));
-    EXPECT_EQ(lcd.refresh(3801), drawn_text(u"Another song title, also long", box, 0, 0)) << "a new start pause";
+    std::u16string long_line;
+    while (long_line.size() < 300) long_line += u"Olsen Olsen ";
+    for (const std::u16string& same : {u16(LINE), long_line}) {
+        const WCHAR* units = reinterpret_cast<const WCHAR*>(same.c_str());
+        std::u16string stored = same.substr(0, 255);
+        scrolling text;
+        configure(text, 60, 11, units);
+        screen lcd(text);
+        RECT box = lcd.box();
+        lcd.refresh(1000);
+        lcd.refresh(2001);
+        lcd.refresh(2501);
+        text.SetText(units);
+        EXPECT_EQ(lcd.refresh(2601), drawn_text(stored, box, -10, 0)) << same.size() << " units";
+        EXPECT_EQ(lcd.refresh(2701), drawn_text(stored, box, -12, 0));
+        text.SetText(WSTR("Another song title, also long"));
+        EXPECT_EQ(lcd.refresh(2801), drawn_text(u"Another song title, also long", box, 0, 0));
+        EXPECT_EQ(lcd.refresh(3801), drawn_text(u"Another song title, also long", box, 0, 0)) << "a new start pause";
+    }
 }
 
 TEST(ScrollingText, VerticalPassWrapsAndStopsAtTheBottomEdge) {

@@ -37,6 +37,19 @@ TEST(signal_handlers, unloading_puts_the_previous_handlers_back) {
     }
 }
 
+extern "C" void host_handler(int) {}
+
+// A handler that the host installed after loading the component is the host's, and stays.
+TEST(signal_handlers, unloading_keeps_a_handler_the_host_installed_since) {
+    {
+        component_library library(component_library_path());
+        std::signal(SIGINT, host_handler);
+    }
+    auto kept = std::signal(SIGINT, SIG_DFL);
+    EXPECT_EQ(kept, &host_handler);
+    EXPECT_FALSE(has_handler(SIGTERM)) << "the component's own handlers still go";
+}
+
 TEST(signal_handlers, a_termination_signal_ends_the_process_through_the_handler) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     auto load_and_raise = [](int signal_number) {

@@ -25,6 +25,8 @@ public:
     size_t pieces() const { return m_children.size(); }
     float carry() const { return m_carry; }
     int state() const { return m_state; }
+    const CLCDText* lead() const { return m_leadPiece; }
+    const CLCDBase* front() const { return m_children.empty() ? nullptr : m_children.front(); }
 };
 
 int text_width(const WCHAR* text) { return keylume_test::small_fonts_width(text); }
@@ -145,21 +147,52 @@ TEST(StreamingText, LeadPieceCyclesWithoutAVisibleJump) {
     EXPECT_EQ(line.pieces(), 4u);
 }
 
+// A line longer than 255 units is the same line too when it is set again (by a soft-button press,
+// a stream-info event or a track edit): it is compared as it was stored, cut.
 TEST(StreamingText, SameTextKeepsRunningAndANewOneRestarts) {
     int width = 40;
+    std::u16string long_line;
+    while (long_line.size() < 300) long_line += u"Hoppipolla ";
+    for (const std::u16string& same : {std::u16string(reinterpret_cast<const char16_t*>(TITLE)), long_line}) {
+        const WCHAR* units = reinterpret_cast<const WCHAR*>(same.c_str());
+        std::u16string stored = same.substr(0, 255);
+        marquee line;
+        configure(line, width);
+        line.SetText(units);
+        screen lcd;
+        lcd.refresh(line, 1000);
+        lcd.refresh(line, 3100);
+        lcd.refresh(line, 3500);
+        line.SetText(units);
+        EXPECT_EQ(lcd.refresh(line, 3900),
+                  expected(strip_of(reinterpret_cast<const WCHAR*>(stored.c_str())), width, 16))
+            << same.size() << " units";
+        set_ticks(4000);
+        line.SetText(WSTR("Glosoli and more"));
+        EXPECT_EQ(lcd.refresh(line, 4000), expected(strip_of(WSTR("Glosoli and more")), width, 0));
+        EXPECT_EQ(line.state(), 0);
+        EXPECT_EQ(lcd.refresh(line, 6000), expected(strip_of(WSTR("Glosoli and more")), width, 0));
+    }
+}
+
+// The lead piece is always a piece of the list, whichever piece goes.
+TEST(StreamingText, LeadPieceStaysAPieceOfTheList) {
     marquee line;
-    configure(line, width);
+    configure(line, 40);
     screen lcd;
     lcd.refresh(line, 1000);
-    lcd.refresh(line, 3100);
-    lcd.refresh(line, 3500);
-    line.SetText(TITLE);
-    EXPECT_EQ(lcd.refresh(line, 3900), expected(strip_of(TITLE), width, 16));
-    set_ticks(4000);
-    line.SetText(WSTR("Glosoli and more"));
-    EXPECT_EQ(lcd.refresh(line, 4000), expected(strip_of(WSTR("Glosoli and more")), width, 0));
-    EXPECT_EQ(line.state(), 0);
-    EXPECT_EQ(lcd.refresh(line, 6000), expected(strip_of(WSTR("Glosoli and more")), width, 0));
+    ASSERT_EQ(line.pieces(), 4u);
+    line.RemovePiece(2);
+    EXPECT_EQ(line.lead(), line.front());
+    line.RemovePiece(0);
+    ASSERT_EQ(line.lead(), line.front()) << "removing the lead makes the next piece the lead";
+    line.ClearPieces();
+    ASSERT_EQ(line.lead(), nullptr);
+    line.AppendPiece(TITLE);
+    ASSERT_EQ(line.lead(), line.front());
+    for (DWORD t = 3100; t <= 9100; t += 400) lcd.refresh(line, t);  // builds, shifts, cycles the lead
+    EXPECT_EQ(line.pieces(), 4u);
+    EXPECT_EQ(line.lead(), line.front());
 }
 
 TEST(StreamingText, TextIsCutTo255Units) {

@@ -96,22 +96,29 @@ TEST(Text, FaceNameIsCutToThirtyOneCharacters) {
     EXPECT_EQ(logfont.lfWeight, FW_BOLD);
 }
 
+// A text longer than 255 units is the same text too: it is compared as it was stored, cut (also
+// where the cut leaves out a surrogate pair).
 TEST(Text, SameTextKeepsExtentsAndMargins) {
     open_surface surface;
     probed_text text;
     text.Prepare();
     text.SetSize(60, 13);
-    text.SetText(WSTR("Time 0:42"));
-    text.Paint(surface.gfx());
-    EXPECT_FALSE(text.measure_pending());
-    SIZE measured = text.GetTextExtent();
-    text.SetMarginLeft(4);
-    text.SetMarginRight(2);
-    text.SetText(WSTR("Time 0:42"));
-    EXPECT_FALSE(text.measure_pending());
-    EXPECT_EQ(text.GetMarginLeft(), 4);
-    EXPECT_EQ(text.GetMarginRight(), 2);
-    EXPECT_EQ(text.GetTextExtent().cx, measured.cx);
+    std::u16string paired(254, u'y');
+    paired += u"\U0001F3B5 tail";
+    for (const std::u16string& same : {std::u16string(u"Time 0:42"), std::u16string(300, u'x'), paired}) {
+        const WCHAR* units = reinterpret_cast<const WCHAR*>(same.c_str());
+        text.SetText(units);
+        text.Paint(surface.gfx());
+        EXPECT_FALSE(text.measure_pending());
+        SIZE measured = text.GetTextExtent();
+        text.SetMarginLeft(4);
+        text.SetMarginRight(2);
+        text.SetText(units);
+        EXPECT_FALSE(text.measure_pending()) << same.size() << " units";
+        EXPECT_EQ(text.GetMarginLeft(), 4) << same.size() << " units";
+        EXPECT_EQ(text.GetMarginRight(), 2);
+        EXPECT_EQ(text.GetTextExtent().cx, measured.cx);
+    }
     text.SetText(WSTR("Time 0:43"));
     EXPECT_TRUE(text.measure_pending());
     EXPECT_EQ(text.GetMarginLeft(), 0);
