@@ -228,11 +228,12 @@ void mpris_follower::take_status(playback_status status) {
     }
 }
 
-// MPRIS does not signal the position as it moves: it is read, and every whole second it passes
-// is a time event.
+// MPRIS does not signal the position as it moves: it is read while playing, and every whole
+// second it passes is a time event. A track followed while paused gets its position once.
 void mpris_follower::read_position() {
     sdbus::Variant position;
-    if (!m_followed || m_status != playback_status::playing || !read_property(*m_followed, "Position", position) ||
+    const bool due = m_status == playback_status::playing || (m_status == playback_status::paused && m_second < 0);
+    if (!m_followed || !due || !read_property(*m_followed, "Position", position) ||
         !position.containsValueOfType<int64_t>())
         return;
     const int64_t second = std::max<int64_t>(position.get<int64_t>(), 0) / microseconds_per_second;

@@ -7,6 +7,7 @@
 //   PlaybackStatus                            pause_changed, or playback_stopped(by user) for Stopped
 //   the Seeked signal                         position_sought
 //   Position, read at every poll              time_advanced at every whole second it passes
+//                                             (and once for a track followed while paused)
 //   the player leaves the bus                 playback_stopped(by user)
 //   another player is followed instead        playback_stopped(for another), then its track
 //
