@@ -74,8 +74,8 @@ void end_program(pid_t child) {
 }
 
 // An internet radio station on a local port, as a player sees one: an MP3 stream at its bit rate
-// with ICY metadata, whose title is announced in the metadata block after every 16000 bytes of
-// audio (a second at 128 kbps). It serves one listener.
+// with ICY metadata, whose title is announced in the metadata block after every 4000 bytes of
+// audio (a quarter of a second at 128 kbps). It serves one listener.
 class radio_station {
 public:
     explicit radio_station(std::string title) : m_title(std::move(title)) {
@@ -104,7 +104,7 @@ public:
     }
 
 private:
-    static constexpr size_t block = 16000;
+    static constexpr size_t block = 4000;
 
     void broadcast() {
         const int listener = accept(m_socket, nullptr, nullptr);
@@ -112,11 +112,12 @@ private:
         char request[4096];
         if (read(listener, request, sizeof request) > 0) {
             const std::string audio = keylume_test::mpeg_stream(static_cast<int>(block / 417 + 1), 1).substr(0, block);
-            send_all(listener, "ICY 200 OK\r\ncontent-type: audio/mpeg\r\nicy-metaint: 16000\r\n\r\n");
-            auto next_block = std::chrono::steady_clock::now();
+            send_all(listener, "ICY 200 OK\r\ncontent-type: audio/mpeg\r\nicy-metaint: 4000\r\n\r\n");
+            // A burst of half a second on connecting, as stations send, then the station's bit rate.
+            auto next_block = std::chrono::steady_clock::now() - std::chrono::milliseconds(500);
             while (!m_closing && send_all(listener, audio) && send_all(listener, metadata_block())) {
-                next_block += std::chrono::seconds(1);
-                std::this_thread::sleep_until(next_block);  // the station's bit rate
+                next_block += std::chrono::milliseconds(250);
+                std::this_thread::sleep_until(next_block);
             }
         }
         close(listener);

@@ -111,7 +111,7 @@ TEST_F(SimProcess, HelpNamesEveryOptionAndKey) {
     EXPECT_EQ(help.exit_code, 0);
     for (const char* word :
          {"--ticks", "--duration", "--speed", "--snapshot", "--record", "--frames", "--lcd-server", "--keys",
-          "prefs set NAME VALUE", "prefs reset", "XDG_CONFIG_HOME", "space pause", "u unplug"})
+          "--follow", "prefs set NAME VALUE", "prefs reset", "XDG_CONFIG_HOME", "space pause", "u unplug"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 }
 
