@@ -1,5 +1,6 @@
 #include "mpris_follower.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
