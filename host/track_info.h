@@ -21,6 +21,7 @@ public:
     std::vector<std::string> values(std::string_view name) const;
     bool contains(std::string_view name) const;
     std::size_t size() const { return m_entries.size(); }
+    bool operator==(const tag_map&) const = default;
 
 private:
     std::vector<std::pair<std::string, std::string>> m_entries;  // (name as given, value)
@@ -32,6 +33,7 @@ struct technical_info {
     int sample_rate = 0;          // Hz, 0 when not known
     int channels = 0;             // 0 when not known
     std::string mp3_stereo_mode;  // "stereo", "joint stereo", "dual channel", "mono"; MPEG audio only
+    bool operator==(const technical_info&) const = default;
 };
 
 struct track_record {
@@ -40,6 +42,7 @@ struct track_record {
     tag_map tags;
     double length_seconds = 0;  // 0 or less when the track has no known length (a stream)
     technical_info technical;
+    bool operator==(const track_record&) const = default;
 };
 
 // The last component of a path, either separator counting.

@@ -104,6 +104,9 @@ command_line parse_command_line(const std::vector<std::string>& arguments) {
             run.lcd_server = value();
         } else if (argument == "--keys") {
             run.keys = key_script(value());
+        } else if (argument == "--follow") {
+            run.follow = true;
+            if (i + 1 < arguments.size() && !arguments[i + 1].starts_with("-")) run.player = arguments[++i];
         } else if (argument.starts_with("-") && argument != "-") {
             throw usage_error("unknown option '" + argument + "' (see --help)");
         } else {
@@ -115,11 +118,17 @@ command_line parse_command_line(const std::vector<std::string>& arguments) {
         run.ticks = std::lround(duration * 10);
     }
     if (!run.keys.empty() && run.ticks < 0) throw usage_error("--keys needs a bounded run (--ticks or --duration)");
+    if (run.follow && !run.inputs.empty())
+        throw usage_error("--follow shows what the player plays: give it no files or playlists ('" + run.inputs[0] +
+                          "')");
+    if (run.follow && run.speed != 1.0)
+        throw usage_error("--follow runs at the player's speed: --speed cannot be given");
     return chosen;
 }
 
 std::string usage_text() {
     return "usage: keylume-sim [OPTIONS] [AUDIO FILE | FOLDER | PLAYLIST FILE]...\n"
+           "       keylume-sim [OPTIONS] --follow [PLAYER]\n"
            "       keylume-sim prefs | prefs set NAME VALUE | prefs reset\n"
            "\n"
            "Runs the Velvox stand-in, the Keylume component and the LCD Manager stand-in in one process\n"
@@ -145,11 +154,17 @@ std::string usage_text() {
            "                     available\n"
            "  --keys LIST        in a bounded run, keys typed at given ticks: TICK:KEY,... with the keys\n"
            "                     1 2 3 4 space n p u left right q (e.g. --keys 30:2,60:n)\n"
+           "  --follow [PLAYER]  show what a media player on the D-Bus session bus plays (MPRIS: mpv with\n"
+           "                     mpv-mpris, VLC, Rhythmbox, ...): the one playing, else the first paused\n"
+           "                     one, moving to another when it starts playing; with PLAYER only that\n"
+           "                     one (the end of its bus name org.mpris.MediaPlayer2.PLAYER). Runs in real\n"
+           "                     time, bounded runs too; the player keys go to the player\n"
            "  --help             this text\n"
            "\n"
            "Keys: 1-4 soft buttons, space pause, n / p next / previous track, left / right seek 5 s,\n"
            "u unplug / replug the keyboard, q quit (Ctrl-C too; both save the settings).\n"
-           "The first two seconds show the splash view; then the first track starts.\n"
+           "The first two seconds show the splash view; then the first track starts. With --follow the\n"
+           "splash view stays until a player plays, and the status line names the player followed.\n"
            "\n"
            "Settings: kept in $XDG_CONFIG_HOME/keylume/keylume.cfg ($HOME/.config/keylume/ when\n"
            "XDG_CONFIG_HOME is not set), loaded at start and saved at exit through the component.\n"
@@ -159,7 +174,8 @@ std::string usage_text() {
            "  prefs reset           restore the defaults\n"
            "\n"
            "Exit status: 0 done, 1 something named on the command line cannot be used (nothing\n"
-           "playable, a module that does not load, a file that cannot be written), 2 the command line\n"
+           "playable, a module that does not load, a file that cannot be written, no D-Bus session bus\n"
+           "for --follow), 2 the command line\n"
            "is not understood.\n";
 }
 

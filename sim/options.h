@@ -21,6 +21,8 @@ struct scripted_key {
 
 struct run_options {
     std::vector<std::string> inputs;  // audio files, folders and playlist descriptions
+    bool follow = false;              // follow a real media player over MPRIS instead
+    std::string player;               // the one player to follow; empty for any
     long ticks = -1;                  // a bounded run without a terminal when not negative
     double speed = 1.0;
     std::string snapshot;

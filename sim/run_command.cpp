@@ -1,15 +1,17 @@
 #include "run_command.h"
 
+#include <memory>
 #include <stdexcept>
 
 #include "component_host.h"
 #include "config_storage.h"
 #include "demo_playlist.h"
+#include "follow_driver.h"
 #include "lcd_server_module.h"
-#include "player.h"
 #include "playlist_builder.h"
 #include "report.h"
 #include "session.h"
+#include "standin_driver.h"
 #include "virtual_clock.h"
 
 namespace keylume_sim {
@@ -28,22 +30,28 @@ void check_capture_possible(const lcd_server_module& server, const run_options& 
                                   "frames, and '" + server.path() + "' has none");
 }
 
+// The stand-in player over the playlist given (the demo playlist, repeated, when none is), or a
+// real player followed.
+std::unique_ptr<playback_driver> make_playback(component_host& host, const run_options& options) {
+    if (options.follow) return std::make_unique<follow_driver>(host.registry(), options.player);
+    const bool demo = options.inputs.empty();
+    return std::make_unique<standin_driver>(host.registry(),
+                                            demo ? demo_playlist() : build_playlist(options.inputs, report), demo);
+}
+
 }  // namespace
 
 void run_simulator(const run_options& options) {
     lcd_server_module server(options.lcd_server.empty() ? program_folder() + "/keylume_lcdserver.so"
                                                         : options.lcd_server);
     check_capture_possible(server, options);
-    bool demo = options.inputs.empty();
-    std::vector<velvox_host::playlist_entry> playlist = demo ? demo_playlist() : build_playlist(options.inputs, report);
-
     component_host host;
+    std::unique_ptr<playback_driver> playback = make_playback(host, options);
     config_storage storage(configuration_path());
     storage.load(host.component(), report);
     keylume_host::virtual_clock clock(1000000);  // gone before the component is unloaded
     clock.drive(host.component().instance());
-    velvox_host::player player(host.registry(), std::move(playlist), demo);
-    session running(clock, player, server.control(), options);
+    session running(clock, *playback, server.control(), options);
 
     initquit& hooks = host.hooks();
     hooks.on_startup();

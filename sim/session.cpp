@@ -11,7 +11,6 @@ namespace keylume_sim {
 
 namespace {
 
-constexpr DWORD tick_ms = 100;
 constexpr double seek_step_seconds = 5;
 
 std::string name_of(const key& typed) {
@@ -32,9 +31,9 @@ std::string name_of(const key& typed) {
 
 }  // namespace
 
-session::session(keylume_host::virtual_clock& clock, velvox_host::player& player, lcd_server_control* keyboard,
+session::session(keylume_host::virtual_clock& clock, playback_driver& playback, lcd_server_control* keyboard,
                  const run_options& options)
-    : m_clock(clock), m_player(player), m_keyboard(keyboard), m_options(options) {
+    : m_clock(clock), m_playback(playback), m_keyboard(keyboard), m_options(options) {
     if (!options.frames_directory.empty()) m_frame_files = std::make_unique<frame_files>(options.frames_directory);
     if (!options.record.empty()) m_recording = std::make_unique<animated_png>();
 }
@@ -53,8 +52,8 @@ void session::run() {
             for (const key& typed : m_terminal->pending_keys()) press(name_of(typed));
         if (m_quit || stop_requested) break;
         tick(index);
-        if (!m_terminal) continue;
-        show();
+        if (m_terminal) show();
+        if (!m_terminal && !m_playback.real_time()) continue;
         next_frame += std::chrono::microseconds(static_cast<long>(tick_ms * 1000 / m_options.speed));
         std::this_thread::sleep_until(next_frame);
     }
@@ -64,8 +63,7 @@ void session::run() {
 // One turn of the host's message loop: play time passes, the component's timer fires, and a held
 // soft button is let go after the tick that read it.
 void session::tick(long index) {
-    if (index == splash_ticks) m_player.play(0);
-    if (index > splash_ticks) m_player.advance(tick_ms);
+    m_playback.tick(index);
     m_clock.advance(tick_ms);
     m_clock.run_due_timers();
     if (m_keyboard && m_buttons_held) m_keyboard->release_buttons(m_buttons_held), m_buttons_held = 0;
@@ -101,14 +99,13 @@ void session::press(const std::string& key) {
             m_keyboard->plug_keyboard();
         }
     } else if (key == "space") {
-        m_player.toggle_pause();
+        m_playback.toggle_pause();
     } else if (key == "n") {
-        m_player.next();
+        m_playback.next();
     } else if (key == "p") {
-        m_player.previous();
+        m_playback.previous();
     } else if (key == "left" || key == "right") {
-        double target = m_player.position() + (key == "left" ? -seek_step_seconds : seek_step_seconds);
-        m_player.seek(target < 0 ? 0 : target);
+        m_playback.seek_by(key == "left" ? -seek_step_seconds : seek_step_seconds);
     } else if (key == "q") {
         m_quit = true;
     }
@@ -129,16 +126,7 @@ void session::show() {
 }
 
 std::string session::status_line() const {
-    std::string line;
-    if (!m_player.playing()) {
-        line = "stopped";
-    } else {
-        line = m_player.current_title() + "  " + velvox_host::minutes_seconds(m_player.position());
-        double length = m_player.current().track.length_seconds;
-        if (m_player.current().stream_titles.empty() && length > 0)
-            line += " / " + velvox_host::minutes_seconds(length);
-        if (m_player.paused()) line += " (paused)";
-    }
+    std::string line = m_playback.status();
     if (m_last_frame) line += "  priority " + std::to_string(m_last_frame->priority);
     if (m_keyboard) line += m_keyboard->keyboard_plugged() ? "  keyboard plugged in" : "  keyboard UNPLUGGED (u)";
     line += "\n";

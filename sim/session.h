@@ -11,20 +11,17 @@
 #include "frame_files.h"
 #include "lcd_server_control.h"
 #include "options.h"
-#include "player.h"
+#include "playback_driver.h"
 #include "terminal.h"
 #include "virtual_clock.h"
 
 namespace keylume_sim {
 
-// Ticks of splash view before the first track starts.
-constexpr long splash_ticks = 20;
-
 class session {
 public:
     // `keyboard` is the LCD Manager stand-in's control side, null for another server module: then
     // the frames are not seen here, and the soft buttons and unplugging are not available.
-    session(keylume_host::virtual_clock& clock, velvox_host::player& player, lcd_server_control* keyboard,
+    session(keylume_host::virtual_clock& clock, playback_driver& playback, lcd_server_control* keyboard,
             const run_options& options);
 
     // Runs until the bounded run ends, q is typed or SIGINT / SIGTERM arrive.
@@ -43,7 +40,7 @@ private:
     std::string status_line() const;
 
     keylume_host::virtual_clock& m_clock;
-    velvox_host::player& m_player;
+    playback_driver& m_playback;
     lcd_server_control* m_keyboard;
     const run_options& m_options;
     std::unique_ptr<terminal_session> m_terminal;

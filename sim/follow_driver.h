@@ -1,0 +1,29 @@
+// A real media player followed over MPRIS in the simulator: its playback reaches the component
+// as the host's events, and the player keys go to it as MPRIS commands.
+#pragma once
+
+#include <string>
+
+#include "mpris_follower.h"
+#include "playback_driver.h"
+
+namespace keylume_sim {
+
+class follow_driver : public playback_driver {
+public:
+    // Throws velvox_host::mpris_error when there is no session bus.
+    follow_driver(velvox_host::host_playback_registry& registry, const std::string& player)
+        : m_follower(registry, player) {}
+    void tick(long) override { m_follower.poll(); }
+    void toggle_pause() override { m_follower.play_pause(); }
+    void next() override { m_follower.next(); }
+    void previous() override { m_follower.previous(); }
+    void seek_by(double seconds) override { m_follower.seek_by(seconds); }
+    std::string status() const override;
+    bool real_time() const override { return true; }
+
+private:
+    velvox_host::mpris_follower m_follower;
+};
+
+}  // namespace keylume_sim

@@ -1,0 +1,60 @@
+// The track a player describes over MPRIS, as the host's fields: the entries each field comes
+// from, lengths in microseconds, and file URLs decoded to paths.
+#include <gtest/gtest.h>
+
+#include "mpris_metadata.h"
+
+namespace {
+
+using velvox_host::mpris_metadata;
+using velvox_host::path_of_url;
+using velvox_host::track_fields;
+using velvox_host::track_from_metadata;
+
+std::string field(const velvox_host::track_record& record, const std::string& name) {
+    std::string value;
+    return track_fields(record).lookup(name, value) ? value : "(unknown)";
+}
+
+TEST(MprisMetadata, EntriesBecomeTheHostsFields) {
+    const mpris_metadata metadata = {
+        {"mpris:trackid", sdbus::Variant(sdbus::ObjectPath("/org/mpv/Track/3"))},
+        {"xesam:title", sdbus::Variant(std::string("Lanterns"))},
+        {"xesam:artist", sdbus::Variant(std::vector<std::string>{"Nina Ray", "Oto"})},
+        {"xesam:album", sdbus::Variant(std::string("Small Hours"))},
+        {"xesam:albumArtist", sdbus::Variant(std::vector<std::string>{"Various"})},
+        {"xesam:genre", sdbus::Variant(std::vector<std::string>{"Ambient"})},
+        {"xesam:trackNumber", sdbus::Variant(int32_t{4})},
+        {"xesam:discNumber", sdbus::Variant(int32_t{2})},
+        {"xesam:contentCreated", sdbus::Variant(std::string("2024-03-01T00:00:00Z"))},
+        {"mpris:length", sdbus::Variant(int64_t{245700000})},
+        {"xesam:url", sdbus::Variant(std::string("file:///music/Small%20Hours/04%20Lanterns.mp3"))},
+    };
+    const velvox_host::mpris_track track = track_from_metadata(metadata);
+    EXPECT_EQ(track.track_id, "/org/mpv/Track/3");
+    EXPECT_EQ(field(track.record, "title"), "Lanterns");
+    EXPECT_EQ(field(track.record, "artist"), "Nina Ray, Oto");
+    EXPECT_EQ(field(track.record, "album"), "Small Hours");
+    EXPECT_EQ(field(track.record, "albumartist"), "Various");
+    EXPECT_EQ(field(track.record, "genre"), "Ambient");
+    EXPECT_EQ(field(track.record, "tracknumber"), "4");
+    EXPECT_EQ(field(track.record, "discnumber"), "2");
+    EXPECT_EQ(field(track.record, "date"), "2024");
+    EXPECT_EQ(field(track.record, "length"), "4:05");
+    EXPECT_EQ(field(track.record, "path"), "/music/Small Hours/04 Lanterns.mp3");
+    EXPECT_EQ(field(track.record, "filename"), "04 Lanterns");
+}
+
+TEST(MprisMetadata, WithoutALengthTheLengthIsUnknown) {
+    const velvox_host::mpris_track track = track_from_metadata({{"xesam:title", sdbus::Variant(std::string("Live"))}});
+    EXPECT_LT(track.record.length_seconds, 0);
+    EXPECT_EQ(field(track.record, "length"), "(unknown)");
+}
+
+TEST(MprisMetadata, OnlyFileUrlsAreDecoded) {
+    EXPECT_EQ(path_of_url("file://localhost/music/%C3%89t%C3%A9.flac"), "/music/\xC3\x89t\xC3\xA9.flac");
+    EXPECT_EQ(path_of_url("file:///music/100%25%2"), "/music/100%%2");  // an escape cut short stays as it is
+    EXPECT_EQ(path_of_url("https://radio.example/stream%20one"), "https://radio.example/stream%20one");
+}
+
+}  // namespace
