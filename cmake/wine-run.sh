@@ -1,5 +1,6 @@
 #!/bin/sh
-# Runs the Windows programs of a build tree under Wine.
+# Runs the Windows programs of a build tree under Wine: an x86_64 tree under 64-bit Wine in a
+# win64 prefix, an i686 tree under Wine's 32-bit loader in the prefix it makes by default.
 #   wine-run.sh --start BUILD_DIR   creates the tree's own Wine prefix and starts an X server for it
 #   wine-run.sh --stop BUILD_DIR    stops the tree's Wine server and X server
 #   wine-run.sh PROGRAM [ARGS...]   runs a program of the tree in that prefix, on that display
@@ -8,6 +9,12 @@
 set -e
 
 environment_of() {
+    if grep -qs 'CMAKE_SYSTEM_PROCESSOR "x86_64"' "$1"/CMakeFiles/*/CMakeSystem.cmake; then
+        export WINEARCH=win64
+        wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+    else
+        wine=wine
+    fi
     export WINEPREFIX="${KEYLUME_WINEPREFIX:-$1/wineprefix}"
     export WINEDEBUG="${WINEDEBUG:--all}"
     export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
@@ -30,7 +37,7 @@ case "$1" in
     wineserver -k >/dev/null 2>&1 || true
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         mkdir -p "$WINEPREFIX"
-        wineboot -i >/dev/null 2>&1 || true
+        "$wine" wineboot -i >/dev/null 2>&1 || true
         wineserver -w
     fi
     # Windows ships Tahoma and Small Fonts; a fresh prefix has neither, and Wine would substitute
@@ -47,7 +54,7 @@ case "$1" in
     done
     # A test program that ends through an unhandled exception must end, not wait in a crash
     # dialog.
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     wineserver -w
     exit 0
     ;;
@@ -64,4 +71,4 @@ program="$1"
 build_dir=$(cd "$(dirname "$program")" && while [ ! -f CMakeCache.txt ] && [ "$PWD" != / ]; do cd ..; done; pwd)
 environment_of "$build_dir"
 if [ -z "$DISPLAY" ] && [ -s "$display_file" ]; then export DISPLAY=":$(cat "$display_file")"; fi
-exec wine "$@"
+exec "$wine" "$@"

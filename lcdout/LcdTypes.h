@@ -3,6 +3,8 @@
 
 #include "win32.h"
 
+#include <cstddef>
+
 constexpr int LCD_WIDTH = 160;
 constexpr int LCD_HEIGHT = 43;
 constexpr DWORD LCD_BITMAP_FORMAT_160X43X8 = 1;
@@ -69,9 +71,18 @@ struct LcdServerTable {
 // The server module's export "GetInterface": the table for an interface version (1), or null.
 typedef LcdServerTable*(WINAPI* LcdGetInterface)(DWORD version);
 
-#ifdef _WIN32
+// The records as the LCD Manager's module of the same architecture lays them out: 32-bit fields,
+// pointers of the process's width. Natively both sides are ours.
+#if defined(_WIN64)
+static_assert(sizeof(LcdConnectContext) == 40 && offsetof(LcdConnectContext, callback) == 16 &&
+                  offsetof(LcdConnectContext, connection) == 32,
+              "LcdConnectContext is 40 bytes, its pointers 8 bytes each");
+static_assert(sizeof(LcdServerTable) == 80, "LcdServerTable is ten 64-bit entries");
+#elif defined(_WIN32)
 static_assert(sizeof(LcdConnectContext) == 24, "LcdConnectContext is 24 bytes");
+static_assert(sizeof(LcdServerTable) == 40, "LcdServerTable is ten 32-bit entries");
+#endif
+#ifdef _WIN32
 static_assert(sizeof(LcdDeviceDescription) == 16, "LcdDeviceDescription is 16 bytes");
 static_assert(sizeof(LcdOpenContext) == 20, "LcdOpenContext is 20 bytes");
-static_assert(sizeof(LcdServerTable) == 40, "LcdServerTable is ten 32-bit entries");
 #endif
