@@ -1,9 +1,9 @@
 // The frame that goes to the LCD Manager, and the LCD's geometry.
 #pragma once
 
-#include "win32.h"
-
 #include <cstddef>
+
+#include "win32.h"
 
 constexpr int LCD_WIDTH = 160;
 constexpr int LCD_HEIGHT = 43;

@@ -1,0 +1,23 @@
+// The module side of the exception probe: a library with a C++ runtime of its own (linked in
+// statically on Windows) that throws to its caller, lets a callback's exception pass through its
+// frames, and catches a callback's exception itself.
+#pragma once
+
+#ifdef _WIN32
+#ifdef KEYLUME_PROBE_MODULE
+#define PROBE_API extern "C" __declspec(dllexport)
+#else
+#define PROBE_API extern "C" __declspec(dllimport)
+#endif
+#else
+#define PROBE_API extern "C" __attribute__((visibility("default")))
+#endif
+
+using probe_callback = void (*)();
+
+// Throws std::runtime_error with the message.
+PROBE_API void probe_throw(const char* message);
+// Calls the callback and lets whatever it throws pass.
+PROBE_API void probe_call(probe_callback callback);
+// Calls the callback; true when it threw std::runtime_error and the module caught it.
+PROBE_API bool probe_catch(probe_callback callback);
