@@ -23,18 +23,19 @@ function(keylume_test name)
   target_link_libraries(${name} PRIVATE ${arg_LIBS} GTest::gtest GTest::gtest_main keylume_warnings)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   if(WIN32)
-    set_property(TEST ${name} PROPERTY FIXTURES_REQUIRED wine)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine LABELS wine)
   endif()
 endfunction()
 
 # In the Windows tree every test program runs in the tree's own Wine prefix with one X display,
-# set up before the first test and taken down after the last.
+# set up before the first test and taken down after the last. Label "wine" marks every test that
+# needs Wine, so that the others can run where Wine cannot.
 if(WIN32)
   set(KEYLUME_WINE_RUN ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh)
   add_test(NAME wine_environment_start COMMAND ${KEYLUME_WINE_RUN} --start ${CMAKE_BINARY_DIR})
   add_test(NAME wine_environment_stop COMMAND ${KEYLUME_WINE_RUN} --stop ${CMAKE_BINARY_DIR})
-  set_tests_properties(wine_environment_start PROPERTIES FIXTURES_SETUP wine)
-  set_tests_properties(wine_environment_stop PROPERTIES FIXTURES_CLEANUP wine)
+  set_tests_properties(wine_environment_start PROPERTIES FIXTURES_SETUP wine LABELS wine)
+  set_tests_properties(wine_environment_stop PROPERTIES FIXTURES_CLEANUP wine LABELS wine)
 endif()
 
 # keylume_add_resources(TARGET SCRIPT.rc): the module's resources. Windows builds compile the

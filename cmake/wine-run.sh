@@ -52,9 +52,16 @@ case "$1" in
     for font in smalle.fon sserife.fon tahoma.ttf tahomabd.ttf; do
         [ -e "$prefix_fonts/$font" ] || cp "$wine_fonts/$font" "$prefix_fonts/$font"
     done
-    # A test program that ends through an unhandled exception must end, not wait in a crash
-    # dialog.
-    "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    # A test program that ends through an unhandled exception (as the death tests' children do)
+    # must end at once with the exception's code. Wine would start winedbg to print a backtrace
+    # (and show a crash dialog), which takes seconds, and under i386 emulation longer than any
+    # test may; it does so also when no debugger is set, so an empty one is set, which cannot
+    # start. The tree's own Wine imports the setting, so it lands in the registry view that the
+    # tree's programs read.
+    printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+        '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]' '"Debugger"=""' \
+        >"$WINEPREFIX/drive_c/keylume-no-debugger.reg"
+    "$wine" reg import 'C:\keylume-no-debugger.reg' >/dev/null 2>&1
     wineserver -w
     exit 0
     ;;
