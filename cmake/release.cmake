@@ -17,6 +17,6 @@ install(TARGETS keylume_component RUNTIME DESTINATION . ARCHIVE DESTINATION lib 
 install(FILES ${CMAKE_BINARY_DIR}/release/INSTALL.txt ${CMAKE_BINARY_DIR}/release/LICENSE.txt DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_FILE_NAME keylume-${PROJECT_VERSION}-windows-${package_architecture})
+set(CPACK_PACKAGE_FILE_NAME keylume-${KEYLUME_VERSION_TEXT}-windows-${package_architecture})
 set(CPACK_STRIP_FILES ON)
 include(CPack)

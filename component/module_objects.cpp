@@ -16,7 +16,7 @@ class componentversion_myimpl : public componentversion {
 public:
     void report_file_name(pfc::string_base& out) override { out.append_text(g_module_file_name.text()); }
     void report_name(pfc::string_base& out) override { out.append_text("Keylume"); }
-    void report_version(pfc::string_base& out) override { out.append_text("0.3c"); }
+    void report_version(pfc::string_base& out) override { out.append_text(KEYLUME_VERSION_TEXT); }
     void report_about_text(pfc::string_base& out) override {
         out.append_text("Displays song information on a\ngaming keyboard's LCD display.");
     }
