@@ -3,9 +3,9 @@
 #
 # Installed: the program in bin; the component, the host's shared library, the Win32 platform
 # layer and the LCD Manager stand-in in the program's own module folder (lib/keylume), off the
-# system's library path; the
-# manual page; the README, the licence and the changelog in share/doc/keylume-sim. Nothing else:
-# tests, benchmarks and static libraries stay in the build tree.
+# system's library path; the manual page; the README, the licence and the changelog in
+# share/doc/keylume-sim. Nothing else: tests, benchmarks and static libraries stay in the build
+# tree.
 
 set(doc_folder ${CMAKE_INSTALL_DATAROOTDIR}/doc/keylume-sim)
 

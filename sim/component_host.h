@@ -13,8 +13,9 @@
 namespace keylume_sim {
 
 // The folder of the program's modules (the component, the host's shared library, the Win32
-// platform layer and the LCD Manager stand-in): KEYLUME_MODULE_FOLDER relative to the folder the running program's file
-// is in, found through symbolic links. The build tree lays out the same relative folder.
+// platform layer and the LCD Manager stand-in): KEYLUME_MODULE_FOLDER relative to the folder the
+// running program's file is in, found through symbolic links. The build tree lays out the same
+// relative folder.
 std::string module_folder();
 
 class component_host {
