@@ -17,17 +17,17 @@ host_api_object& with_services(host_api_object& api) {
 
 }  // namespace
 
-std::string program_folder() {
+std::string module_folder() {
     char path[4096];
     ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) return ".";
+    if (length <= 0) throw std::runtime_error("cannot find the program's own file to find its modules: /proc/self/exe");
     std::string text(path, static_cast<size_t>(length));
-    return text.substr(0, text.find_last_of('/'));
+    return text.substr(0, text.find_last_of('/') + 1) + KEYLUME_MODULE_FOLDER;
 }
 
 component_host::component_host()
     : m_registry(velvox_host::add_playback_services(with_services(m_api))),
-      m_component(program_folder() + "/libkeylume.so", m_api) {}
+      m_component(module_folder() + "/libkeylume.so", m_api) {}
 
 initquit& component_host::hooks() {
     service_ptr hooks = m_component.find_service(initquit::class_guid);

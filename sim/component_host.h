@@ -1,6 +1,6 @@
 // The Velvox stand-in with the component attached: the host API object with its standard and
-// playback services, and the component library loaded from beside the program, as the host
-// loads it.
+// playback services, and the component library loaded from the program's module folder, as the
+// host loads it.
 #pragma once
 
 #include <string>
@@ -12,12 +12,15 @@
 
 namespace keylume_sim {
 
-// The folder the running program lives in.
-std::string program_folder();
+// The folder of the program's modules (the component, the host's shared library, the Win32
+// platform layer and the LCD Manager stand-in): KEYLUME_MODULE_FOLDER relative to the folder the
+// running program's file is in, found through symbolic links. The build tree lays out the same
+// relative folder.
+std::string module_folder();
 
 class component_host {
 public:
-    // Loads <program folder>/libkeylume.so.
+    // Loads <module folder>/libkeylume.so.
     component_host();
 
     loaded_component& component() { return m_component; }

@@ -1,5 +1,5 @@
 // The LCD Manager server module the component's client library finds through the registry: the
-// stand-in beside the program, or another module given on the command line.
+// stand-in among the program's modules, or another module given on the command line.
 #pragma once
 
 #include <stdexcept>

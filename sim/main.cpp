@@ -24,6 +24,9 @@ int main(int argc, char** argv) {
             case command::help:
                 std::fputs(usage_text().c_str(), stdout);
                 break;
+            case command::version:
+                std::puts("keylume-sim " KEYLUME_VERSION_TEXT);
+                break;
             case command::run:
                 run_simulator(chosen.run);
                 break;

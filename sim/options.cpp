@@ -88,6 +88,9 @@ command_line parse_command_line(const std::vector<std::string>& arguments) {
         if (argument == "--help" || argument == "-h") {
             chosen.what = command::help;
             return chosen;
+        } else if (argument == "--version") {
+            chosen.what = command::version;
+            return chosen;
         } else if (argument == "--ticks") {
             run.ticks = whole_number(argument, value());
         } else if (argument == "--duration") {
@@ -159,6 +162,7 @@ std::string usage_text() {
            "                     one, moving to another when it starts playing; with PLAYER only that\n"
            "                     one (the end of its bus name org.mpris.MediaPlayer2.PLAYER). Runs in real\n"
            "                     time, bounded runs too; the player keys go to the player\n"
+           "  --version          print keylume-sim's version, which is the component's, and exit\n"
            "  --help             this text\n"
            "\n"
            "Keys: 1-4 soft buttons, space pause, n / p next / previous track, left / right seek 5 s,\n"

@@ -28,11 +28,11 @@ struct run_options {
     std::string snapshot;
     std::string record;
     std::string frames_directory;
-    std::string lcd_server;  // empty: the LCD Manager stand-in beside the program
+    std::string lcd_server;  // empty: the LCD Manager stand-in among the program's modules
     std::vector<scripted_key> keys;
 };
 
-enum class command { run, help, prefs_show, prefs_set, prefs_reset };
+enum class command { run, help, version, prefs_show, prefs_set, prefs_reset };
 
 struct command_line {
     command what = command::run;

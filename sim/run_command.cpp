@@ -42,7 +42,7 @@ std::unique_ptr<playback_driver> make_playback(component_host& host, const run_o
 }  // namespace
 
 void run_simulator(const run_options& options) {
-    lcd_server_module server(options.lcd_server.empty() ? program_folder() + "/keylume_lcdserver.so"
+    lcd_server_module server(options.lcd_server.empty() ? module_folder() + "/keylume_lcdserver.so"
                                                         : options.lcd_server);
     check_capture_possible(server, options);
     component_host host;
