@@ -415,6 +415,20 @@ TEST_F(FollowPlayer, WithoutASessionBusItSaysSoAndEndsWithOne) {
     EXPECT_EQ(result.exit_code, 1);
     EXPECT_NE(result.err.find("--follow cannot reach the D-Bus session bus"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find(in_folder("no-bus")), std::string::npos) << result.err;
+
+    // A socket that takes the connection and never answers: given up after a few seconds.
+    const int silent = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = in_folder("silent-bus");
+    std::memcpy(address.sun_path, path.c_str(), path.size());
+    ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(silent, 1), 0);
+    setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + path).c_str(), 1);
+    result = run({"--follow", "--ticks", "5"});
+    close(silent);
+    EXPECT_EQ(result.exit_code, 1);
+    EXPECT_NE(result.err.find("did not answer within"), std::string::npos) << result.err;
 }
 
 }  // namespace
