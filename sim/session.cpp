@@ -131,10 +131,9 @@ void session::show() {
     const int status_rows = static_cast<int>(lines.size());
     const bool wide = columns >= half_blocks_columns && rows >= half_blocks_rows + status_rows;
     if (!wide && (columns < braille_columns || rows < braille_rows + status_rows)) {
-        m_terminal->show(terminal_line("the LCD view needs a terminal of " + std::to_string(braille_columns) +
-                                           " columns and " + std::to_string(braille_rows + status_rows) +
-                                           " rows; this one has " + std::to_string(columns) + " and " +
-                                           std::to_string(rows),
+        m_terminal->show(terminal_line("the LCD view needs " + std::to_string(braille_columns) + "x" +
+                                           std::to_string(braille_rows + status_rows) + "; this terminal is " +
+                                           std::to_string(columns) + "x" + std::to_string(rows),
                                        columns, m_charset));
         return;
     }
