@@ -15,31 +15,8 @@
 
 #include "counted_service.h"
 #include "mpris_follower.h"
+#include "profile_allocations.h"
 #include "support/private_bus.h"
-#ifdef KEYLUME_COUNT_ALLOCATIONS
-#include "allocation_counter.h"
-#endif
-
-namespace {
-
-size_t allocations_now() {
-#ifdef KEYLUME_COUNT_ALLOCATIONS
-    return keylume_test::allocations_made();
-#else
-    return 0;
-#endif
-}
-
-std::string allocations_since(size_t before) {
-#ifdef KEYLUME_COUNT_ALLOCATIONS
-    return std::to_string(keylume_test::allocations_made() - before);
-#else
-    (void)before;
-    return "-";
-#endif
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     char* end = nullptr;
@@ -69,11 +46,11 @@ int main(int argc, char** argv) {
             if (waited == 20000) throw std::runtime_error("the player on the private bus was not followed");
             tick();
         }
-        const size_t before = allocations_now();
+        const size_t before = keylume_bench::allocations_now();
         CALLGRIND_TOGGLE_COLLECT;
         for (long i = 0; i < count; ++i) tick();
         CALLGRIND_TOGGLE_COLLECT;
-        std::printf("follow %ld allocations %s\n", count, allocations_since(before).c_str());
+        std::printf("follow %ld allocations %s\n", count, keylume_bench::allocations_since(before).c_str());
     } catch (const std::exception& error) {
         std::fprintf(stderr, "follower_profile: %s\n", error.what());
         status = 1;
