@@ -23,7 +23,7 @@ void append_visible_control(std::string& out, char32_t code) {
         out += static_cast<char>(code ^ 0x40);
         return;
     }
-    char name[12];
+    char name[16];
     std::snprintf(name, sizeof name, "<U+%04X>", static_cast<unsigned>(code));
     out += name;
 }
