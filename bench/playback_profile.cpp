@@ -10,32 +10,13 @@
 #include <string>
 
 #include "playback_scene.h"
-#ifdef KEYLUME_COUNT_ALLOCATIONS
-#include "allocation_counter.h"
-#endif
+#include "profile_allocations.h"
 
 namespace {
 
 [[noreturn]] void usage() {
     std::fprintf(stderr, "usage: playback_profile tick|track-change COUNT\n");
     std::exit(2);
-}
-
-std::string allocations_since(size_t before) {
-#ifdef KEYLUME_COUNT_ALLOCATIONS
-    return std::to_string(keylume_test::allocations_made() - before);
-#else
-    (void)before;
-    return "-";
-#endif
-}
-
-size_t allocations_now() {
-#ifdef KEYLUME_COUNT_ALLOCATIONS
-    return keylume_test::allocations_made();
-#else
-    return 0;
-#endif
 }
 
 }  // namespace
@@ -55,13 +36,13 @@ int main(int argc, char** argv) {
         scene.change_track();
         scene.tick();
     }
-    size_t before = allocations_now();
+    size_t before = keylume_bench::allocations_now();
     CALLGRIND_TOGGLE_COLLECT;
     for (long i = 0; i < count; ++i) {
         if (track_changes) scene.change_track();
         scene.tick();
     }
     CALLGRIND_TOGGLE_COLLECT;
-    std::printf("%s %ld allocations %s\n", argv[1], count, allocations_since(before).c_str());
+    std::printf("%s %ld allocations %s\n", argv[1], count, keylume_bench::allocations_since(before).c_str());
     return 0;
 }

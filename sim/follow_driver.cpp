@@ -5,9 +5,10 @@ namespace keylume_sim {
 // "mpv: Title  0:42 / 3:20 (paused)"; before a player appears, what is waited for.
 std::string follow_driver::status() const {
     const std::string player = m_follower.followed();
-    if (player.empty())
-        return m_follower.wanted().empty() ? "waiting for a player"
-                                           : "waiting for a player (" + m_follower.wanted() + ")";
+    if (player.empty()) {
+        const std::string wanted = m_follower.wanted().text();
+        return wanted.empty() ? "waiting for a player" : "waiting for a player (" + wanted + ")";
+    }
     if (m_follower.stopped()) return player + ": stopped";
     return player + ": " +
            playing_status(m_follower.track().title(), static_cast<double>(m_follower.position()),

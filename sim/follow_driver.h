@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "mpris_follower.h"
 #include "playback_driver.h"
@@ -11,9 +12,10 @@ namespace keylume_sim {
 
 class follow_driver : public playback_driver {
 public:
-    // Throws velvox_host::mpris_error when there is no session bus.
-    follow_driver(velvox_host::host_playback_registry& registry, const std::string& player)
-        : m_follower(registry, player) {}
+    // `players`: the players wanted, in order of preference; none for any. Throws
+    // velvox_host::mpris_error when there is no session bus.
+    follow_driver(velvox_host::host_playback_registry& registry, const std::vector<std::string>& players)
+        : m_follower(registry, velvox_host::player_preferences(players)) {}
     void tick(long) override { m_follower.poll(); }
     void toggle_pause() override { m_follower.play_pause(); }
     void next() override { m_follower.next(); }

@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <bit>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -30,28 +31,38 @@ void append_utf8(std::string& text, unsigned code_point) {
 
 }  // namespace
 
-std::string frame_as_half_blocks(const LcdBitmap& frame) {
-    std::string text = "┌";
-    for (int x = 0; x < LCD_WIDTH; ++x) text += "─";
-    text += "┐\n";
+std::string frame_as_half_blocks(const LcdBitmap& frame, terminal_charset charset) {
+    struct glyphs {
+        const char *top_left, *top_right, *bottom_left, *bottom_right, *horizontal, *vertical;
+        const char* cells[4];  // by lit pixels: none, top, bottom, both
+    };
+    static constexpr glyphs unicode = {"┌", "┐", "└", "┘", "─", "│", {" ", "▀", "▄", "█"}};
+    static constexpr glyphs ascii = {"+", "+", "+", "+", "-", "|", {" ", "'", ".", ":"}};
+    const glyphs& drawn = charset == terminal_charset::utf8 ? unicode : ascii;
+    auto border = [&](const char* left, const char* right) {
+        std::string line = left;
+        for (int x = 0; x < LCD_WIDTH; ++x) line += drawn.horizontal;
+        return line + right + "\n";
+    };
+    std::string text = border(drawn.top_left, drawn.top_right);
     for (int y = 0; y < LCD_HEIGHT; y += 2) {
-        text += "│";
+        text += drawn.vertical;
         for (int x = 0; x < LCD_WIDTH; ++x) {
-            bool top = lit(frame, x, y);
-            bool bottom = y + 1 < LCD_HEIGHT && lit(frame, x, y + 1);
-            text += top ? (bottom ? "█" : "▀") : (bottom ? "▄" : " ");
+            const bool top = lit(frame, x, y);
+            const bool bottom = y + 1 < LCD_HEIGHT && lit(frame, x, y + 1);
+            text += drawn.cells[(top ? 1 : 0) + (bottom ? 2 : 0)];
         }
-        text += "│\n";
+        text += drawn.vertical;
+        text += "\n";
     }
-    text += "└";
-    for (int x = 0; x < LCD_WIDTH; ++x) text += "─";
-    text += "┘\n";
-    return text;
+    return text + border(drawn.bottom_left, drawn.bottom_right);
 }
 
-std::string frame_as_braille(const LcdBitmap& frame) {
+std::string frame_as_braille(const LcdBitmap& frame, terminal_charset charset) {
     // Dot bits of a braille cell by pixel offset within it (column, row).
     static constexpr unsigned dot_bits[4][2] = {{0x01, 0x08}, {0x02, 0x10}, {0x04, 0x20}, {0x40, 0x80}};
+    // ASCII characters by the number of lit dots, from none to all eight.
+    static constexpr char density[] = " .:-=+*#@";
     std::string text;
     for (int y = 0; y < LCD_HEIGHT; y += 4) {
         for (int x = 0; x < LCD_WIDTH; x += 2) {
@@ -59,7 +70,10 @@ std::string frame_as_braille(const LcdBitmap& frame) {
             for (int row = 0; row < 4 && y + row < LCD_HEIGHT; ++row)
                 for (int column = 0; column < 2; ++column)
                     if (lit(frame, x + column, y + row)) cell |= dot_bits[row][column];
-            append_utf8(text, 0x2800 + cell);
+            if (charset == terminal_charset::utf8)
+                append_utf8(text, 0x2800 + cell);
+            else
+                text += density[std::popcount(cell)];
         }
         text += '\n';
     }

@@ -3,6 +3,10 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "player_preferences.h"
 
 namespace keylume_sim {
 
@@ -46,6 +50,25 @@ std::vector<scripted_key> key_script(const std::string& text) {
         start = end + 1;
     }
     return keys;
+}
+
+// "mpv,vlc" or "spotify,%any"; a name that looks like a file is refused, since files play
+// without --follow.
+std::vector<std::string> followed_players(const std::string& list) {
+    const std::string not_a_file = "--follow takes the names of players on the D-Bus session bus, and '" + list +
+                                   "' names a file: files play without --follow (keylume-sim FILE)";
+    std::vector<std::string> names;
+    try {
+        names = velvox_host::parse_player_list(list);
+    } catch (const std::invalid_argument& error) {
+        if (list.find('/') != std::string::npos) throw usage_error(not_a_file);
+        throw usage_error(std::string("--follow: ") + error.what());
+    }
+    for (const std::string& name : names) {
+        std::error_code ignored;
+        if (std::filesystem::exists(name, ignored)) throw usage_error(not_a_file);
+    }
+    return names;
 }
 
 command_line parse_prefs(const std::vector<std::string>& arguments) {
@@ -109,7 +132,8 @@ command_line parse_command_line(const std::vector<std::string>& arguments) {
             run.keys = key_script(value());
         } else if (argument == "--follow") {
             run.follow = true;
-            if (i + 1 < arguments.size() && !arguments[i + 1].starts_with("-")) run.player = arguments[++i];
+            if (i + 1 < arguments.size() && !arguments[i + 1].starts_with("-"))
+                run.players = followed_players(arguments[++i]);
         } else if (argument.starts_with("-") && argument != "-") {
             throw usage_error("unknown option '" + argument + "' (see --help)");
         } else {
@@ -131,7 +155,7 @@ command_line parse_command_line(const std::vector<std::string>& arguments) {
 
 std::string usage_text() {
     return "usage: keylume-sim [OPTIONS] [AUDIO FILE | FOLDER | PLAYLIST FILE]...\n"
-           "       keylume-sim [OPTIONS] --follow [PLAYER]\n"
+           "       keylume-sim [OPTIONS] --follow [PLAYER,...]\n"
            "       keylume-sim prefs | prefs set NAME VALUE | prefs reset\n"
            "\n"
            "Runs the Velvox stand-in, the Keylume component and the LCD Manager stand-in in one process\n"
@@ -157,11 +181,13 @@ std::string usage_text() {
            "                     available\n"
            "  --keys LIST        in a bounded run, keys typed at given ticks: TICK:KEY,... with the keys\n"
            "                     1 2 3 4 space n p u left right q (e.g. --keys 30:2,60:n)\n"
-           "  --follow [PLAYER]  show what a media player on the D-Bus session bus plays (MPRIS: mpv with\n"
+           "  --follow [PLAYERS] show what a media player on the D-Bus session bus plays (MPRIS: mpv with\n"
            "                     mpv-mpris, VLC, Rhythmbox, ...): the one playing, else the first paused\n"
-           "                     one, moving to another when it starts playing; with PLAYER only that\n"
-           "                     one (the end of its bus name org.mpris.MediaPlayer2.PLAYER). Runs in real\n"
-           "                     time, bounded runs too; the player keys go to the player\n"
+           "                     one, moving to another when it starts playing. PLAYERS, as playerctl's\n"
+           "                     --player takes them, names the players wanted in order of preference\n"
+           "                     (the end of the bus name org.mpris.MediaPlayer2.PLAYER; %any for any):\n"
+           "                     --follow mpv,vlc or --follow spotify,%any. Runs in real time, bounded\n"
+           "                     runs too; the player keys go to the player\n"
            "  --version          print keylume-sim's version, which is the component's, and exit\n"
            "  --help             this text\n"
            "\n"

@@ -20,10 +20,10 @@ struct scripted_key {
 };
 
 struct run_options {
-    std::vector<std::string> inputs;  // audio files, folders and playlist descriptions
-    bool follow = false;              // follow a real media player over MPRIS instead
-    std::string player;               // the one player to follow; empty for any
-    long ticks = -1;                  // a bounded run without a terminal when not negative
+    std::vector<std::string> inputs;   // audio files, folders and playlist descriptions
+    bool follow = false;               // follow a real media player over MPRIS instead
+    std::vector<std::string> players;  // the players to follow, in order of preference; none for any
+    long ticks = -1;                   // a bounded run without a terminal when not negative
     double speed = 1.0;
     std::string snapshot;
     std::string record;

@@ -33,7 +33,7 @@ void check_capture_possible(const lcd_server_module& server, const run_options& 
 // The stand-in player over the playlist given (the demo playlist, repeated, when none is), or a
 // real player followed.
 std::unique_ptr<playback_driver> make_playback(component_host& host, const run_options& options) {
-    if (options.follow) return std::make_unique<follow_driver>(host.registry(), options.player);
+    if (options.follow) return std::make_unique<follow_driver>(host.registry(), options.players);
     const bool demo = options.inputs.empty();
     return std::make_unique<standin_driver>(host.registry(),
                                             demo ? demo_playlist() : build_playlist(options.inputs, report), demo);

@@ -1,5 +1,6 @@
 #include "session.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -40,7 +41,10 @@ session::session(keylume_host::virtual_clock& clock, playback_driver& playback, 
 
 void session::run() {
     stop_signals signals;
-    if (m_options.ticks < 0) m_terminal = std::make_unique<terminal_session>();
+    if (m_options.ticks < 0) {
+        m_terminal = std::make_unique<terminal_session>();
+        m_charset = locale_charset();
+    }
     if (!m_keyboard)
         say("this LCD Manager server has no control side: the LCD is not shown here, and the soft buttons and u "
             "are not available");
@@ -54,7 +58,10 @@ void session::run() {
         tick(index);
         if (m_terminal) show();
         if (!m_terminal && !m_playback.real_time()) continue;
-        next_frame += std::chrono::microseconds(static_cast<long>(tick_ms * 1000 / m_options.speed));
+        // A tick that came late moves the schedule on: the ticks missed are not made up in a burst.
+        next_frame =
+            std::max(next_frame + std::chrono::microseconds(static_cast<long>(tick_ms * 1000 / m_options.speed)),
+                     std::chrono::steady_clock::now());
         std::this_thread::sleep_until(next_frame);
     }
     m_terminal.reset();
@@ -116,22 +123,36 @@ void session::say(const std::string& message) {
     if (!m_terminal) report(message);
 }
 
+// The LCD in half blocks where the terminal is wide and tall enough, else in braille; in a
+// terminal too small for either, one line saying what it needs. The status lines below it.
 void session::show() {
-    std::string screen;
-    if (m_last_frame && m_keyboard && m_keyboard->keyboard_plugged()) {
-        bool narrow = m_terminal->columns() < LCD_WIDTH + 2;
-        screen = narrow ? frame_as_braille(m_last_frame->bitmap) : frame_as_half_blocks(m_last_frame->bitmap);
+    const int columns = m_terminal->columns(), rows = m_terminal->rows();
+    const std::vector<std::string> lines = status_lines();
+    const int status_rows = static_cast<int>(lines.size());
+    const bool wide = columns >= half_blocks_columns && rows >= half_blocks_rows + status_rows;
+    if (!wide && (columns < braille_columns || rows < braille_rows + status_rows)) {
+        m_terminal->show(terminal_line("the LCD view needs " + std::to_string(braille_columns) + "x" +
+                                           std::to_string(braille_rows + status_rows) + "; this terminal is " +
+                                           std::to_string(columns) + "x" + std::to_string(rows),
+                                       columns, m_charset));
+        return;
     }
-    m_terminal->show(screen + status_line());
+    std::string screen;
+    if (m_last_frame && m_keyboard && m_keyboard->keyboard_plugged())
+        screen = wide ? frame_as_half_blocks(m_last_frame->bitmap, m_charset)
+                      : frame_as_braille(m_last_frame->bitmap, m_charset);
+    for (const std::string& line : lines) screen += terminal_line(line, columns, m_charset) + "\n";
+    m_terminal->show(screen);
 }
 
-std::string session::status_line() const {
-    std::string line = m_playback.status();
-    if (m_last_frame) line += "  priority " + std::to_string(m_last_frame->priority);
-    if (m_keyboard) line += m_keyboard->keyboard_plugged() ? "  keyboard plugged in" : "  keyboard UNPLUGGED (u)";
-    line += "\n";
-    if (!m_message.empty()) line += m_message + "\n";
-    return line + "keys: 1-4 soft buttons, space pause, n/p track, left/right seek, u unplug, q quit\n";
+std::vector<std::string> session::status_lines() const {
+    std::string status = m_playback.status();
+    if (m_last_frame) status += "  priority " + std::to_string(m_last_frame->priority);
+    if (m_keyboard) status += m_keyboard->keyboard_plugged() ? "  keyboard plugged in" : "  keyboard UNPLUGGED (u)";
+    std::vector<std::string> lines = {status};
+    if (!m_message.empty()) lines.push_back(m_message);
+    lines.push_back("keys: 1-4 screens, space pause, n/p track, left/right seek, u unplug, q quit");
+    return lines;
 }
 
 void session::write_pictures() {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "animated_png.h"
 #include "frame_files.h"
@@ -13,6 +14,7 @@
 #include "options.h"
 #include "playback_driver.h"
 #include "terminal.h"
+#include "terminal_text.h"
 #include "virtual_clock.h"
 
 namespace keylume_sim {
@@ -37,13 +39,14 @@ private:
     void show();
     // A message for the person: on the status line in the terminal, on standard error otherwise.
     void say(const std::string& message);
-    std::string status_line() const;
+    std::vector<std::string> status_lines() const;
 
     keylume_host::virtual_clock& m_clock;
     playback_driver& m_playback;
     lcd_server_control* m_keyboard;
     const run_options& m_options;
     std::unique_ptr<terminal_session> m_terminal;
+    terminal_charset m_charset = terminal_charset::utf8;
     std::unique_ptr<frame_files> m_frame_files;
     std::unique_ptr<animated_png> m_recording;
     std::optional<lcd_server_frame> m_last_frame;

@@ -24,6 +24,13 @@ void write_all(const std::string& text) {
     }
 }
 
+// Asked at every redraw, so that the view follows the terminal as it is resized.
+winsize terminal_size() {
+    winsize size{};
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0) return {};
+    return size;
+}
+
 }  // namespace
 
 std::vector<key> parse_keys(std::string_view bytes) {
@@ -118,9 +125,13 @@ void terminal_session::show(const std::string& screen) {
 }
 
 int terminal_session::columns() const {
-    winsize size{};
-    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-    return 80;
+    const winsize size = terminal_size();
+    return size.ws_col > 0 ? size.ws_col : 80;
+}
+
+int terminal_session::rows() const {
+    const winsize size = terminal_size();
+    return size.ws_row > 0 ? size.ws_row : 24;
 }
 
 }  // namespace keylume_sim

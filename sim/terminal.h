@@ -55,8 +55,9 @@ public:
     // Replaces what the session shows with `screen`, drawn from the top-left corner.
     void show(const std::string& screen);
 
-    // Columns of the terminal, 80 when unknown.
+    // Columns and rows of the terminal, 80 and 24 when unknown.
     int columns() const;
+    int rows() const;
 
 private:
     bool m_raw = false;

@@ -53,8 +53,21 @@ TEST(MprisMetadata, WithoutALengthTheLengthIsUnknown) {
 
 TEST(MprisMetadata, OnlyFileUrlsAreDecoded) {
     EXPECT_EQ(path_of_url("file://localhost/music/%C3%89t%C3%A9.flac"), "/music/\xC3\x89t\xC3\xA9.flac");
+    EXPECT_EQ(path_of_url("FILE:///music/One%20Two.mp3"), "/music/One Two.mp3");
+    EXPECT_EQ(path_of_url("file:/music/One%20Two.mp3"), "/music/One Two.mp3");
     EXPECT_EQ(path_of_url("file:///music/100%25%2"), "/music/100%%2");  // an escape cut short stays as it is
     EXPECT_EQ(path_of_url("https://radio.example/stream%20one"), "https://radio.example/stream%20one");
+}
+
+// Decoding never makes what UTF-8 text cannot hold: such escapes stay as written.
+TEST(MprisMetadata, EscapesThatWouldNotGiveUtf8StayAsWritten) {
+    EXPECT_EQ(path_of_url("file:///music/Caf%E9%20del%20Mar.mp3"), "/music/Caf%E9 del Mar.mp3");
+    EXPECT_EQ(path_of_url("file:///music/a%00b.mp3"), "/music/a%00b.mp3");
+    EXPECT_EQ(path_of_url("file:///music/%C3%A9%C3.mp3"), "/music/\xC3\xA9%C3.mp3");  // a character cut short
+    EXPECT_EQ(path_of_url("file:///music/%ED%A0%80.mp3"), "/music/%ED%A0%80.mp3");    // a surrogate
+    EXPECT_EQ(field(track_from_metadata({{"xesam:url", sdbus::Variant(std::string("file:///m/Caf%E9.mp3"))}}).record,
+                    "filename"),
+              "Caf%E9");
 }
 
 }  // namespace

@@ -16,13 +16,16 @@
 #include <thread>
 
 #include "support/frame_rows.h"
+#include "support/private_bus.h"
 #include "support/sim_process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using keylume_test::end_program;
 using keylume_test::frame_rows;
 using keylume_test::rows;
+using keylume_test::start_program;
 
 // The longest any condition is waited for.
 constexpr auto patience = std::chrono::seconds(20);
@@ -47,30 +50,6 @@ int bar_block(const LcdBitmap& frame) {
     for (int x = 1; x < LCD_WIDTH - 1; ++x)
         if (frame.pixels[40 * LCD_WIDTH + x]) return x;
     return -1;
-}
-
-// Starts a program with its standard input from /dev/null, its output to the file `output` and
-// its messages to `output`.err.
-pid_t start_program(std::vector<std::string> words, const std::string& output) {
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, (output + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    pid_t child = 0;
-    EXPECT_EQ(posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ), 0) << argv[0];
-    posix_spawn_file_actions_destroy(&actions);
-    return child;
-}
-
-void end_program(pid_t child) {
-    if (child <= 0) return;
-    kill(child, SIGTERM);
-    waitpid(child, nullptr, 0);
 }
 
 // An internet radio station on a local port, as a player sees one: an MP3 stream at its bit rate
@@ -152,12 +131,7 @@ class FollowPlayer : public keylume_test::SimProcess {
 protected:
     void SetUp() override {
         SimProcess::SetUp();
-        if (const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS")) m_outer_bus = address;
-        m_bus = start_program({KEYLUME_DBUS_DAEMON, "--session", "--nofork", "--print-address=1"}, in_folder("bus"));
-        std::string address;
-        ASSERT_TRUE(wait_until([&] { return (address = keylume_test::contents(in_folder("bus"))).ends_with("\n"); }));
-        address.pop_back();
-        setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+        m_bus = std::make_unique<keylume_test::private_bus>(m_folder.string());
     }
 
     void TearDown() override {
@@ -167,20 +141,20 @@ protected:
             close(m_terminal);
         }
         for (pid_t player : m_players) end_program(player);
-        end_program(m_bus);
-        if (m_outer_bus)
-            setenv("DBUS_SESSION_BUS_ADDRESS", m_outer_bus->c_str(), 1);
-        else
-            unsetenv("DBUS_SESSION_BUS_ADDRESS");
+        m_bus.reset();
         SimProcess::TearDown();
     }
 
     // mpv playing the files, with its MPRIS plugin and the control socket `name` in the test folder.
     pid_t start_mpv(const std::vector<std::string>& files, const std::string& name = "mpv",
                     std::vector<std::string> options = {}) {
-        std::vector<std::string> words = {
-            KEYLUME_MPV,  "--no-config",    "--script=" KEYLUME_MPV_MPRIS,          "--ao=null",
-            "--no-video", "--really-quiet", "--input-ipc-server=" + in_folder(name)};
+        std::vector<std::string> words = {keylume_test::installed_program("mpv", "mpv"),
+                                          "--no-config",
+                                          "--script=" + keylume_test::mpv_mpris_plugin(),
+                                          "--ao=null",
+                                          "--no-video",
+                                          "--really-quiet",
+                                          "--input-ipc-server=" + in_folder(name)};
         words.insert(words.end(), options.begin(), options.end());
         words.insert(words.end(), files.begin(), files.end());
         m_players.push_back(start_program(words, in_folder(name + ".log")));
@@ -303,8 +277,7 @@ protected:
     std::string m_shown;
     size_t m_shown_from = 0;
     std::vector<pid_t> m_players;
-    pid_t m_bus = -1;
-    std::optional<std::string> m_outer_bus;
+    std::unique_ptr<keylume_test::private_bus> m_bus;
 };
 
 TEST_F(FollowPlayer, APlayerThatAppearsIsShownAsThePlaylistShowsItsTrack) {
@@ -442,6 +415,20 @@ TEST_F(FollowPlayer, WithoutASessionBusItSaysSoAndEndsWithOne) {
     EXPECT_EQ(result.exit_code, 1);
     EXPECT_NE(result.err.find("--follow cannot reach the D-Bus session bus"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find(in_folder("no-bus")), std::string::npos) << result.err;
+
+    // A socket that takes the connection and never answers: given up after a few seconds.
+    const int silent = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = in_folder("silent-bus");
+    std::memcpy(address.sun_path, path.c_str(), path.size());
+    ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(silent, 1), 0);
+    setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + path).c_str(), 1);
+    result = run({"--follow", "--ticks", "5"});
+    close(silent);
+    EXPECT_EQ(result.exit_code, 1);
+    EXPECT_NE(result.err.find("did not answer within"), std::string::npos) << result.err;
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "animated_png.h"
 #include "frame_picture.h"
 #include "terminal.h"
+#include "terminal_text.h"
 
 namespace {
 
@@ -73,6 +74,30 @@ TEST(SimPictures, BrailleCellsHoldTwoByFourPixels) {
     std::string text = keylume_sim::frame_as_braille(frame_with({{0, 0}, {1, 3}, {159, 42}}));
     EXPECT_EQ(text.substr(0, 3), "\u2881");  // dots 1 and 8
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 11);
+}
+
+TEST(SimPictures, AsciiPicturesForTerminalsWithoutUnicode) {
+    const LcdBitmap frame = frame_with({{0, 0}, {1, 1}, {2, 0}, {2, 1}});
+    const std::string wide = keylume_sim::frame_as_half_blocks(frame, keylume_sim::terminal_charset::ascii);
+    EXPECT_EQ(wide.substr(wide.find('|') + 1, 4), "'.: ");
+    EXPECT_EQ(std::count(wide.begin(), wide.end(), '\n'), 2 + 22);
+    const std::string narrow = keylume_sim::frame_as_braille(frame, keylume_sim::terminal_charset::ascii);
+    EXPECT_EQ(narrow.substr(0, 3), ":: ");  // two lit dots in each of the first two cells
+    EXPECT_EQ(std::count(narrow.begin(), narrow.end(), '\n'), 11);
+    for (const std::string& text : {wide, narrow})
+        EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char c) { return c == '\n' || (c >= ' ' && c <= '~'); }));
+}
+
+// What players and files say reaches the terminal as text only, each line within its width.
+TEST(TerminalText, ControlCharactersAreShownAndLinesFitTheWidth) {
+    using keylume_sim::terminal_line;
+    constexpr auto utf8 = keylume_sim::terminal_charset::utf8;
+    EXPECT_EQ(terminal_line("a\nb\x1b[2J\x1b]2;x\x07\x7f\xc2\x9b!", 80, utf8), "a^Jb^[[2J^[]2;x^G^?<U+009B>!");
+    EXPECT_EQ(terminal_line(std::string(1 << 20, 'x'), 80, utf8), std::string(79, 'x'));  // the last column stays free
+    EXPECT_EQ(terminal_line("\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E", 6, utf8),
+              "\xE6\x97\xA5\xE6\x9C\xAC");                                         // two columns each
+    EXPECT_EQ(terminal_line("e\u0301e\u0301e\u0301", 3, utf8), "e\u0301e\u0301");  // accents take none
+    EXPECT_EQ(terminal_line("Caf\xC3\xA9 \xFF\x1b", 80, keylume_sim::terminal_charset::ascii), "Caf? ?^[");
 }
 
 TEST(SimPictures, StillPngShowsEachPixelAsAScaledBlockInTheLcdColours) {

@@ -103,6 +103,18 @@ TEST_F(SimProcess, BadArgumentsExitWithTwoAndSayWhatIsWrong) {
     finished_run key = run({"--ticks", "5", "--keys", "3:x"});
     EXPECT_EQ(key.exit_code, 2);
     EXPECT_NE(key.err.find("unknown key 'x'"), std::string::npos) << key.err;
+    const std::string song = tagged_mp3("song.mp3", "Lanterns");
+    const fs::path working_folder = fs::current_path();
+    fs::current_path(m_folder);
+    const finished_run file_by_name = run({"--follow", "song.mp3"});
+    fs::current_path(working_folder);
+    for (const finished_run& file : {run({"--follow", song}), file_by_name}) {
+        EXPECT_EQ(file.exit_code, 2);
+        EXPECT_NE(file.err.find("files play without --follow"), std::string::npos) << file.err;
+    }
+    finished_run empty_name = run({"--follow", "mpv,,vlc"});
+    EXPECT_EQ(empty_name.exit_code, 2);
+    EXPECT_NE(empty_name.err.find("an empty player name in 'mpv,,vlc'"), std::string::npos) << empty_name.err;
     EXPECT_FALSE(fs::exists(config_file()));
 }
 

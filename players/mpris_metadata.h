@@ -35,7 +35,9 @@ struct mpris_track {
 // Texts are cut at max_text_bytes, the most a template evaluation gives, at a character boundary.
 mpris_track track_from_metadata(const mpris_metadata& metadata);
 
-// The path of a file:// URL with its %XX escapes decoded; any other URL as it is.
+// The path of a file URL (file:///path, file://host/path or file:/path, the scheme in any case)
+// with its %XX escapes decoded, except those that would not give valid UTF-8 or would give a NUL:
+// they stay as written. Any other URL as it is.
 std::string path_of_url(std::string_view url);
 
 }  // namespace velvox_host

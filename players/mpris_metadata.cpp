@@ -79,6 +79,35 @@ int hex_digit(char c) {
     return -1;
 }
 
+bool is_escape(std::string_view text, std::size_t at) {
+    return at + 2 < text.size() && text[at] == '%' && hex_digit(text[at + 1]) >= 0 && hex_digit(text[at + 2]) >= 0;
+}
+
+// The length of the run of %XX escapes at `at`: 0 when none starts there.
+std::size_t escape_run(std::string_view text, std::size_t at) {
+    std::size_t end = at;
+    while (is_escape(text, end)) end += 3;
+    return end - at;
+}
+
+// A run of escapes decoded where it gives whole UTF-8 characters other than NUL; each byte that
+// would not stays written as its escape, so the text stays valid UTF-8.
+void append_unescaped(std::string& out, std::string_view escapes) {
+    std::string bytes;
+    for (std::size_t i = 0; i < escapes.size(); i += 3)
+        bytes += static_cast<char>(hex_digit(escapes[i + 1]) * 16 + hex_digit(escapes[i + 2]));
+    for (std::size_t i = 0; i < bytes.size();) {
+        const utf8::character character = utf8::decode_at(bytes, i);
+        if (character.valid && character.code != 0) {
+            out.append(bytes, i, character.size);
+            i += character.size;
+        } else {
+            out.append(escapes.substr(i * 3, 3));
+            ++i;
+        }
+    }
+}
+
 }  // namespace
 
 std::string mpris_track::title() const {
@@ -87,22 +116,25 @@ std::string mpris_track::title() const {
 }
 
 std::string path_of_url(std::string_view url) {
-    constexpr std::string_view file_scheme = "file://";
-    if (!url.starts_with(file_scheme)) return std::string(url);
-    std::string_view rest = url.substr(file_scheme.size());
-    if (!rest.starts_with('/')) rest = rest.substr(std::min(rest.find('/'), rest.size()));  // a host name
-    std::string path;
-    for (std::size_t i = 0; i < rest.size(); ++i) {
-        const int high = i + 2 < rest.size() && rest[i] == '%' ? hex_digit(rest[i + 1]) : -1;
-        const int low = high >= 0 ? hex_digit(rest[i + 2]) : -1;
-        if (low < 0) {
-            path += rest[i];
+    constexpr std::string_view scheme = "file:";
+    if (url.size() < scheme.size() || utf8::lower(url.substr(0, scheme.size())) != scheme) return std::string(url);
+    std::string_view path = url.substr(scheme.size());
+    if (path.starts_with("//")) {
+        path.remove_prefix(2);
+        path.remove_prefix(std::min(path.find('/'), path.size()));  // the host: empty, localhost or another
+    }
+    if (!path.starts_with('/')) return std::string(url);
+    std::string decoded;
+    for (std::size_t i = 0; i < path.size();) {
+        const std::size_t run = escape_run(path, i);
+        if (run == 0) {
+            decoded += path[i++];
             continue;
         }
-        path += static_cast<char>(high * 16 + low);
-        i += 2;
+        append_unescaped(decoded, path.substr(i, run));
+        i += run;
     }
-    return path;
+    return decoded;
 }
 
 mpris_track track_from_metadata(const mpris_metadata& metadata) {

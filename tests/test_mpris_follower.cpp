@@ -1,0 +1,186 @@
+// The MPRIS follower in the host's loop, with the tests' own small player on a session bus of the
+// test's own: it never waits for a player, keeps time from its estimate while a player is silent,
+// applies a burst of changes once, and chooses players by preference. The follower's clock moves
+// 100 ms a turn of the loop, whatever the wall clock does.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "counted_service.h"
+#include "mpris_follower.h"
+#include "support/playback_event_log.h"
+#include "support/private_bus.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using events = std::vector<std::string>;
+using velvox_host::follow_clock;
+
+// How long a poll may take: it never waits for a player, so this is far above what it needs.
+constexpr auto prompt = 20ms;
+
+bool has_event_starting(const events& seen, const std::string& start) {
+    return std::any_of(seen.begin(), seen.end(), [&](const std::string& event) { return event.starts_with(start); });
+}
+
+long count_starting(const events& seen, const std::string& start) {
+    return std::count_if(seen.begin(), seen.end(), [&](const std::string& event) { return event.starts_with(start); });
+}
+
+TEST(PositionEstimate, MovesAtThePlayersRateWhilePlayingAndHoldsOtherwise) {
+    velvox_host::position_estimate position;
+    const follow_clock::time_point start{};
+    position.set(10, start);
+    EXPECT_DOUBLE_EQ(position.at(start + 2s), 10);  // not playing
+    position.set_moving(true, start);
+    position.set_rate(2, start);
+    EXPECT_DOUBLE_EQ(position.at(start + 3s), 16);
+    position.set_moving(false, start + 3s);
+    EXPECT_DOUBLE_EQ(position.at(start + 10s), 16);
+    position.set_length(17);
+    position.set_moving(true, start + 10s);
+    EXPECT_DOUBLE_EQ(position.at(start + 20s), 17);  // held to the length
+}
+
+class Follower : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_folder = fs::path(::testing::TempDir()) /
+                   ("keylume-follower-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                    "-" + std::to_string(getpid()));
+        fs::create_directories(m_folder);
+        m_bus = std::make_unique<keylume_test::private_bus>(m_folder.string());
+        m_registry->register_callback(&m_log, 0x3FF, false);
+    }
+
+    void TearDown() override {
+        m_follower.reset();
+        m_registry->unregister_callback(&m_log);
+        for (pid_t player : m_players) keylume_test::end_program(player);
+        m_bus.reset();
+        fs::remove_all(m_folder);
+    }
+
+    pid_t start_player(std::vector<std::string> options) {
+        options.insert(options.begin(), KEYLUME_BAD_PLAYER);
+        m_players.push_back(keylume_test::start_program(
+            options, (m_folder / ("player-" + std::to_string(m_players.size()) + ".log")).string()));
+        return m_players.back();
+    }
+
+    void follow(std::vector<std::string> preferences = {}) {
+        m_follower.reset();
+        m_seen.clear();
+        m_follower = std::make_unique<velvox_host::mpris_follower>(
+            *m_registry, velvox_host::player_preferences(std::move(preferences)), [this] { return m_now; });
+    }
+
+    // One turn of the host's loop, 100 ms after the one before; the events it sent.
+    events tick() {
+        m_now += 100ms;
+        m_follower->poll();
+        events sent = m_log.take();
+        m_seen.insert(m_seen.end(), sent.begin(), sent.end());
+        return sent;
+    }
+
+    // Turns of the loop until `done` holds for the events seen so far, giving the players time to
+    // answer between turns; false when it does not within 20 s.
+    bool tick_until(const std::function<bool(const events&)>& done) {
+        const auto deadline = std::chrono::steady_clock::now() + 20s;
+        while (std::chrono::steady_clock::now() < deadline) {
+            tick();
+            if (done(m_seen)) return true;
+            std::this_thread::sleep_for(10ms);
+        }
+        return false;
+    }
+    bool tick_until_event(const std::string& start) {
+        return tick_until([&](const events& seen) { return has_event_starting(seen, start); });
+    }
+
+    fs::path m_folder;
+    std::unique_ptr<keylume_test::private_bus> m_bus;
+    service_ptr_t<velvox_host::host_playback_registry> m_registry =
+        make_counted_service<velvox_host::host_playback_registry>();
+    keylume_test::event_log m_log;
+    std::unique_ptr<velvox_host::mpris_follower> m_follower;
+    follow_clock::time_point m_now{};
+    std::vector<pid_t> m_players;
+    events m_seen;
+};
+
+TEST_F(Follower, APlayerSlowOnItsFirstAnswersIsFollowedOnceItAnswers) {
+    follow();
+    start_player({"--name", "late", "--title", "Lanterns", "--silent-for", "2"});
+    ASSERT_TRUE(tick_until_event("new Lanterns")) << testing::PrintToString(m_seen);
+    EXPECT_EQ(m_follower->followed(), "late");
+}
+
+TEST_F(Follower, ASilentPlayerCostsNoWaitAndTimeGoesOnFromTheEstimate) {
+    follow();
+    const pid_t player = start_player({"--name", "steady", "--title", "Lanterns"});
+    ASSERT_TRUE(tick_until_event("time ")) << testing::PrintToString(m_seen);
+    kill(player, SIGSTOP);
+    int status = 0;
+    ASSERT_EQ(waitpid(player, &status, WUNTRACED), player);
+    for (int drain = 0; drain < 10; ++drain, std::this_thread::sleep_for(10ms)) m_follower->poll();
+    m_log.take();
+
+    // Six seconds: longer than the time between two reads of the position, which go out unanswered.
+    long time_events = 0;
+    for (int turn = 0; turn < 60; ++turn) {
+        const auto before = std::chrono::steady_clock::now();
+        const events sent = tick();
+        EXPECT_LT(std::chrono::steady_clock::now() - before, prompt) << "turn " << turn;
+        EXPECT_EQ(count_starting(sent, "time "), static_cast<long>(sent.size())) << testing::PrintToString(sent);
+        time_events += static_cast<long>(sent.size());
+    }
+    EXPECT_EQ(time_events, 6);  // one a second
+
+    kill(player, SIGCONT);
+    for (int turn = 0; turn < 30; ++turn, std::this_thread::sleep_for(10ms)) {
+        const auto before = std::chrono::steady_clock::now();
+        const events sent = tick();
+        EXPECT_LT(std::chrono::steady_clock::now() - before, prompt) << "turn " << turn;
+        EXPECT_LE(sent.size(), 1u) << testing::PrintToString(sent);  // no burst once it answers again
+    }
+    EXPECT_EQ(m_follower->followed(), "steady");
+}
+
+TEST_F(Follower, AFloodOfChangesIsAppliedOncePerTurn) {
+    follow();
+    start_player({"--name", "flood", "--title", "Lanterns", "--flood", "40"});
+    ASSERT_TRUE(tick_until_event("new Lanterns")) << testing::PrintToString(m_seen);
+    long title_changes = 0;
+    for (int turn = 0; turn < 20; ++turn, std::this_thread::sleep_for(20ms)) {
+        const events sent = tick();
+        EXPECT_LE(count_starting(sent, "stream track"), 1) << testing::PrintToString(sent);
+        title_changes += count_starting(sent, "stream track");
+    }
+    EXPECT_GT(title_changes, 0);
+}
+
+TEST_F(Follower, PreferencesComeBeforeWhetherAPlayerPlays) {
+    start_player({"--name", "alpha", "--title", "Alpha Song"});
+    start_player({"--name", "beta.instance7", "--title", "Beta Song", "--paused"});
+    follow();  // any player: the one that plays
+    ASSERT_TRUE(tick_until([&](const events&) { return m_follower->followed() == "alpha"; }));
+    follow({"beta", "%any"});
+    ASSERT_TRUE(tick_until([&](const events&) { return m_follower->followed() == "beta.instance7"; }));
+    for (int turn = 0; turn < 30; ++turn, std::this_thread::sleep_for(10ms)) tick();
+    EXPECT_EQ(m_follower->followed(), "beta.instance7");  // once both have answered too
+    EXPECT_TRUE(has_event_starting(m_seen, "new Beta Song")) << testing::PrintToString(m_seen);
+}
+
+}  // namespace
