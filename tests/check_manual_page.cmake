@@ -4,7 +4,10 @@ execute_process(COMMAND ${PROGRAM} --help RESULT_VARIABLE result OUTPUT_VARIABLE
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "${PROGRAM} --help failed (${result}):\n${help}")
 endif()
-string(REGEX MATCHALL "--[a-z][a-z-]*" options "${help}")
+# The options are the entries of its list: lines that start with one, indented by two spaces.
+# Options mentioned in the text of another (another program's, say) are not keylume-sim's.
+string(REGEX MATCHALL "\n  --[a-z][a-z-]*" options "${help}")
+string(REPLACE "\n  " "" options "${options}")
 list(REMOVE_DUPLICATES options)
 if(NOT options)
   message(FATAL_ERROR "${PROGRAM} --help names no option:\n${help}")
