@@ -17,7 +17,8 @@ namespace {
 constexpr int SESSION_TICKS = 1800;  // 100 ms each
 constexpr uint32_t TICK_MILLISECONDS = 100;
 
-velvox_host::playlist_entry track(const char* title, const char* artist, const char* album, double length) {
+velvox_host::playlist_entry track(const char* title, const char* artist, const char* album, const char* date,
+                                  double length) {
     velvox_host::playlist_entry entry;
     velvox_host::track_record& record = entry.track;
     record.path = "/music/session.mp3";
@@ -25,27 +26,28 @@ velvox_host::playlist_entry track(const char* title, const char* artist, const c
     if (title) record.tags.set("title", title);
     if (artist) record.tags.set("artist", artist);
     if (album) record.tags.set("album", album);
-    record.tags.set("date", "2024");
+    if (date) record.tags.set("date", date);
     record.length_seconds = length;
     return entry;
 }
 
 std::vector<velvox_host::playlist_entry> session_playlist() {
-    velvox_host::playlist_entry station = track(nullptr, "Radio Keylume", "Live", 0);
+    velvox_host::playlist_entry station = track(nullptr, "Radio Keylume", "Live", "2026", 0);
     station.stream_titles = {{0, "Radio Keylume - station jingle"},
                              {5, "Ансамбль Мир - Огни большого города"},
                              {10, "山田 花子 - 東京の夜"}};
+    // The tracks of keylume-sim's demo playlist, and more.
     return {
-        track("Lanterns", "Nina Ray", "Small Hours", 184),
+        track("Lanterns", "Nina Ray", "Small Hours", "2019", 184),
         track("A Very Long Title That Has To Run Across The Display As A Marquee", "The Long Names Orchestra",
-              "Overtures", 247),
-        track("Café Noir à Montréal", "Zoë Brontë", "Été", 203),
-        track("Łódź nocą", "Antonín Dvořák", "Erdős Pál válogatás", 195),
-        track("Ωδή στη νύχτα", "Ελένη Καραΐνδρου", "Μουσική για ταινίες", 212),
-        track("Звёздная ночь", "Ансамбль Мир", "Огни", 221),
-        track("Очень длинное название песни, которое не помещается на дисплее", "Ансамбль Мир", "Огни", 240),
-        track("夜の光", "山田 花子", "東京", 198),
-        track(nullptr, nullptr, nullptr, 95),
+              "Overtures", "2021", 247),
+        track("Café Noir à Montréal", "Zoë Brontë", "Été", "2018", 203),
+        track("Łódź nocą", "Antonín Dvořák", "Erdős Pál válogatás", "2022", 195),
+        track("Ωδή στη νύχτα", "Ελένη Καραΐνδρου", "Μουσική για ταινίες", "2017", 212),
+        track("Звёздная ночь", "Ансамбль Мир", "Огни", "2015", 221),
+        track("Очень длинное название песни, которое не помещается на дисплее", "Ансамбль Мир", "Огни", "2016", 240),
+        track("夜の光", "山田 花子", "東京", "2020", 198),
+        track(nullptr, "Unknown Artist", nullptr, nullptr, 95),
         station,
     };
 }
