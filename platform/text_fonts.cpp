@@ -218,10 +218,10 @@ sized_face* sized_linked_face(const font_file& file, LONG height) {
 
 // Code page 1252's bytes 0x80 to 0x9F as Unicode; the five bytes the code page leaves undefined
 // stand for the control characters of the same value, as Windows maps them.
-constexpr char16_t CODE_PAGE_1252_HIGH[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t CODE_PAGE_1252_HIGH[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                              0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                              0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                              0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 // The byte of a character in code page 1252, or 0 when the code page lacks it.
 unsigned code_page_1252_byte(WCHAR unit) {
@@ -352,8 +352,9 @@ realized_font& realize(font_object& font) {
     if (found == fonts.end()) {
         face_source source = source_of(logfont);
         sized_face* primary = make_sized(open_face(source.file.path, source.file.index), logfont.lfHeight);
-        found = fonts.emplace(key, std::make_unique<realized_font>(primary, std::move(source), logfont.lfHeight,
-                                                                   logfont.lfWeight))
+        found = fonts
+                    .emplace(key, std::make_unique<realized_font>(primary, std::move(source), logfont.lfHeight,
+                                                                  logfont.lfWeight))
                     .first;
     }
     font.realized = found->second.get();
