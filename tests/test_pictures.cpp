@@ -128,6 +128,15 @@ HBITMAP load_logo(UINT flags) {
     return static_cast<HBITMAP>(LoadImageW(GetModuleHandleA(nullptr), MAKEINTRESOURCEW(104), IMAGE_BITMAP, 0, 0, flags));
 }
 
+// The frame with `image` painted by a bitmap object in the box at (x, y) of the given size.
+const LcdBitmap& paint_image(open_surface& surface, HBITMAP image, int x, int y, int width, int height) {
+    CLCDBitmap picture;
+    picture.SetOrigin(x, y);
+    picture.SetSize(width, height);
+    picture.SetImage(image);
+    return paint(surface, picture);
+}
+
 // The logo is stored black and white, one bit per pixel, so that every system loads it as a
 // monochrome bitmap, as the component asks with LR_MONOCHROME, and as a monochrome bitmap too
 // without the flag.
@@ -140,15 +149,10 @@ TEST(Bitmaps, MonochromeLogoFromTheResourcesShowsItsBlackPixelsLit) {
         EXPECT_EQ(info.bmWidth, 26);
         EXPECT_EQ(info.bmHeight, 41);
         EXPECT_EQ(info.bmBitsPixel, 1) << "flags " << flags;
-        CLCDBitmap picture;
-        picture.SetOrigin(5, 0);
-        picture.SetSize(26, 41);
-        picture.SetImage(image);
         open_surface surface;
-        const LcdBitmap& frame = paint(surface, picture);
+        const LcdBitmap& frame = paint_image(surface, image, 5, 0, 26, 41);
         EXPECT_EQ(frame_rows(frame, 5, 0, 31, 41), logo) << "flags " << flags;
         EXPECT_EQ(frame_rows(frame, 0, 0, 5, 1), (rows{"....."}));
-        picture.SetImage(nullptr);
         EXPECT_EQ(GetObjectType(image), static_cast<DWORD>(OBJ_BITMAP));  // the image is still the caller's
         DeleteObject(image);
     }
@@ -168,12 +172,8 @@ TEST(Bitmaps, WithoutAnImageNothingIsDrawnAndTheBoxStaysAsItWas) {
 
 TEST(Bitmaps, ASmallBoxShowsTheImagesTopLeftCorner) {
     HBITMAP image = load_logo(LR_MONOCHROME);
-    CLCDBitmap picture;
-    picture.SetOrigin(0, 0);
-    picture.SetSize(12, 8);
-    picture.SetImage(image);
     open_surface surface;
-    const LcdBitmap& frame = paint(surface, picture);
+    const LcdBitmap& frame = paint_image(surface, image, 0, 0, 12, 8);
     rows corner;
     for (int y = 0; y < 8; ++y) corner.push_back(logo[y].substr(0, 12) + "..");
     EXPECT_EQ(frame_rows(frame, 0, 0, 14, 8), corner);
