@@ -50,16 +50,18 @@ struct run_ink {
 
 struct sized_face;
 
+// A face in a font file. `package` names the Debian package of a file this engine names itself
+// (null for a file fontconfig found), for the message when it is missing.
+struct font_file {
+    std::string path;
+    int index = 0;
+    const char* package = nullptr;
+};
+
 // Where a face's glyphs come from: its file, the files linked to it for the characters it lacks
 // (tried in order, as Windows tries a face's FontLink\SystemLink entries), and which characters
 // the face answers for. Windows' raster faces have exactly the characters of code page 1252,
 // whatever file draws them here.
-struct font_file {
-    std::string path;
-    int index = 0;
-    const char* package = nullptr;  // the Debian package installing a file named here, not found
-};
-
 struct face_source {
     font_file file;
     std::vector<font_file> linked;
