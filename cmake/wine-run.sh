@@ -41,9 +41,15 @@ case "$1" in
         wineserver -w
     fi
     # Windows ships Tahoma and Small Fonts; a fresh prefix has neither, and Wine would substitute
-    # a system font. The prefix gets the metric-compatible faces of the fonts-wine package, the
-    # same files the native platform layer draws with.
+    # a system font. The prefix gets fonts-wine's files of them: Tahoma is the file the native
+    # platform layer draws with; Small Fonts is Windows' raster font smalle.fon, which has only
+    # the characters of code page 1252 (the native layer draws fonts-wine's outline copy of it,
+    # small_fonts.ttf, and answers for the characters as smalle.fon does). Characters Tahoma lacks
+    # come from the faces the native layer links to it, registered in the same order as Tahoma's
+    # FontLink\SystemLink entry, which Windows and Wine read for linked faces.
     wine_fonts=/usr/share/wine/fonts
+    linked_fonts="/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf:fonts-dejavu-core
+/usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf:fonts-droid-fallback"
     if [ ! -f "$wine_fonts/tahoma.ttf" ]; then
         echo "keylume: font package fonts-wine is not installed ($wine_fonts/tahoma.ttf missing)" >&2
         exit 1
@@ -52,6 +58,17 @@ case "$1" in
     for font in smalle.fon sserife.fon tahoma.ttf tahomabd.ttf; do
         [ -e "$prefix_fonts/$font" ] || cp "$wine_fonts/$font" "$prefix_fonts/$font"
     done
+    for entry in $linked_fonts; do
+        font=${entry%:*}
+        if [ ! -f "$font" ]; then
+            echo "keylume: font package ${entry#*:} is not installed ($font missing)" >&2
+            exit 1
+        fi
+        [ -e "$prefix_fonts/${font##*/}" ] || cp "$font" "$prefix_fonts/${font##*/}"
+    done
+    "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
+        /t REG_MULTI_SZ /d 'DejaVuSans.ttf,DejaVu Sans\0DroidSansFallbackFull.ttf,Droid Sans Fallback' /f >/dev/null 2>&1 ||
+        { echo "wine-run: Tahoma's font links could not be registered in $WINEPREFIX" >&2; exit 1; }
     # A test program that ends through an unhandled exception (as the death tests' children do)
     # must end at once with the exception's code. Wine would start winedbg to print a backtrace
     # (and show a crash dialog), which takes seconds, and under i386 emulation longer than any

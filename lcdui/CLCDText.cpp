@@ -13,10 +13,13 @@ CLCDText::CLCDText()
       m_drawParams{sizeof(DRAWTEXTPARAMS), 0, 0, 0, 0},
       m_alignment(0),
       m_wrappedExtent{0, 0},
-      m_textExtent{0, 0} {}
+      m_textExtent{0, 0},
+      m_fallbackFont(nullptr),
+      m_useFallback(FALSE) {}
 
 CLCDText::~CLCDText() {
     if (m_font) DeleteObject(m_font);
+    if (m_fallbackFont) DeleteObject(m_fallbackFont);
 }
 
 HRESULT CLCDText::Prepare() {
@@ -30,6 +33,9 @@ HRESULT CLCDText::Prepare() {
 void CLCDText::SetFont(const LOGFONTW* logfont) {
     if (m_font) DeleteObject(m_font);
     m_font = CreateFontIndirectW(logfont);
+    if (m_fallbackFont) DeleteObject(m_fallbackFont);
+    m_fallbackFont = nullptr;
+    m_useFallback = FALSE;
     m_measure = TRUE;
 }
 
@@ -88,7 +94,27 @@ void CLCDText::SetTextAlign(UINT flags) {
     m_alignment = flags;
 }
 
+// Control characters are left out: line breaks are DrawTextExW's, never drawn from a face.
+BOOL CLCDText::FontLacksCharacters(HDC dc) {
+    WORD indices[TEXT_CAPACITY];
+    if (GetGlyphIndicesW(dc, m_text, m_length, indices, GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR) return FALSE;
+    for (int i = 0; i < m_length; ++i)
+        if (indices[i] == 0xFFFF && m_text[i] >= 0x20) return TRUE;
+    return FALSE;
+}
+
+void CLCDText::SelectFontForText(HDC dc) {
+    m_useFallback = FontLacksCharacters(dc);
+    if (!m_useFallback) return;
+    if (!m_fallbackFont) {
+        LOGFONTW logfont = font_description::with_face_name(m_font, font_description::FALLBACK_FACE);
+        m_fallbackFont = CreateFontIndirectW(&logfont);
+    }
+    SelectObject(dc, m_fallbackFont);
+}
+
 void CLCDText::Measure(HDC dc) {
+    SelectFontForText(dc);
     RECT wrapped{0, 0, GetWidth(), GetHeight()};
     DrawTextExW(dc, m_text, m_length, &wrapped, m_format | DT_WORDBREAK | DT_CALCRECT, &m_drawParams);
     m_wrappedExtent = {wrapped.right, wrapped.bottom};
@@ -110,7 +136,9 @@ void CLCDText::Paint(CLCDGfx& gfx) {
     if (m_length == 0) return;
     int savedMapMode = SetMapMode(dc, MM_TEXT);
     int savedBackMode = SetBkMode(dc, GetBackMode());
-    HGDIOBJ savedFont = SelectObject(dc, m_font);
+    // A measuring paint asks the text's own font about the text; the other paints draw with the
+    // font chosen then.
+    HGDIOBJ savedFont = SelectObject(dc, m_measure ? m_font : DrawingFont());
     COLORREF savedColor = SetTextColor(dc, m_textColor);
     if (m_measure) Measure(dc);
     if (IsVisible()) DrawTextBody(gfx);

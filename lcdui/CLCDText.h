@@ -1,5 +1,9 @@
 // A drawable that draws a UTF-16 string of at most 255 characters inside its box with a font of
 // its own, white on the surface, and publishes the measured extents the moving texts rely on.
+// A text holding characters its font lacks is drawn and measured with the fallback face, "Tahoma",
+// at the font's height and weight: Windows' raster "Small Fonts" has only the characters of code
+// page 1252, while Tahoma covers Greek, Cyrillic, Hebrew, Arabic and Thai, and Windows links it
+// to its Chinese, Japanese and Korean faces.
 #pragma once
 
 #include "CLCDBase.h"
@@ -46,4 +50,12 @@ protected:
 
 private:
     void Measure(HDC dc);
+    // Asks the selected font, once per change of text or font, whether it has every character of
+    // the text, and selects the fallback font when it does not.
+    void SelectFontForText(HDC dc);
+    BOOL FontLacksCharacters(HDC dc);
+    HFONT DrawingFont() { return m_useFallback ? m_fallbackFont : m_font; }
+
+    HFONT m_fallbackFont;  // owned; made when a text first needs it, deleted with the font
+    BOOL m_useFallback;
 };

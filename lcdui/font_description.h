@@ -10,6 +10,8 @@ namespace font_description {
 constexpr int SCREEN_DPI = 96;  // pixels per inch, the LCD's as the screen's
 constexpr int POINTS_PER_INCH = 72;
 constexpr int DEFAULT_POINT_SIZE = 8;
+// The face that draws a text holding characters the text's own face lacks.
+inline const WCHAR* const FALLBACK_FACE = WSTR("Tahoma");
 
 // The font's description: a zero-filled LOGFONTW that GetObjectW fills from the font.
 inline LOGFONTW of(HFONT font) {

@@ -191,6 +191,21 @@ BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int length) {
     return TRUE;
 }
 
+// The glyph indices of the selected font itself, unit by unit: the faces linked to it are not
+// asked, as Windows does not ask them either.
+DWORD WINAPI GetGlyphIndicesW(HDC hdc, LPCWSTR text, int count, WORD* indices, DWORD flags) {
+    dc_object* dc = lookup_dc(hdc);
+    if (!dc || count < 0 || (count > 0 && (!text || !indices))) return GDI_ERROR;
+    realized_font* font = font_of(*dc);
+    if (!font) return GDI_ERROR;
+    WORD missing = (flags & GGI_MARK_NONEXISTING_GLYPHS) ? realized_font::NO_GLYPH : font->default_glyph_index();
+    for (int i = 0; i < count; ++i) {
+        WORD index = font->glyph_index(text[i]);
+        indices[i] = index == realized_font::NO_GLYPH ? missing : index;
+    }
+    return static_cast<DWORD>(count);
+}
+
 int WINAPI DrawTextExW(HDC hdc, LPWSTR text, int length, LPRECT rect, UINT format, LPDRAWTEXTPARAMS params) {
     dc_object* dc = lookup_dc(hdc);
     if (!dc || !rect || (!text && length != 0)) return 0;

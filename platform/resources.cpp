@@ -70,6 +70,11 @@ public:
     int width() const { return m_header.biWidth; }
     int height() const { return m_header.biHeight < 0 ? -m_header.biHeight : m_header.biHeight; }
     int bits_per_pixel() const { return m_header.biBitCount; }
+    // One bit per pixel with black as colour 0 and white as colour 1: a monochrome bitmap's own form.
+    bool black_and_white() const {
+        return m_header.biBitCount == 1 && m_colour_count >= 2 && table(0) == RGB(0, 0, 0) &&
+               table(1) == RGB(255, 255, 255);
+    }
     COLORREF colour(int x, int y) const {
         int row = m_header.biHeight > 0 ? height() - 1 - y : y;
         const unsigned char* line = m_bits + static_cast<size_t>(row) * m_stride;
@@ -99,8 +104,14 @@ bool is_light(COLORREF colour) {
     return GetRValue(colour) * 30 + GetGValue(colour) * 59 + GetBValue(colour) * 11 >= 128 * 100;
 }
 
+// A black-and-white picture loads as a monochrome bitmap also without LR_MONOCHROME, as Windows
+// loads it.
+bool loads_monochrome(const packed_dib& source, UINT flags) {
+    return (flags & LR_MONOCHROME) || (source.black_and_white() && !(flags & LR_CREATEDIBSECTION));
+}
+
 HBITMAP create_bitmap_for(const packed_dib& source, int width, int height, UINT flags) {
-    if (flags & LR_MONOCHROME) return CreateBitmap(width, height, 1, 1, nullptr);
+    if (loads_monochrome(source, flags)) return CreateBitmap(width, height, 1, 1, nullptr);
     if (!(flags & LR_CREATEDIBSECTION)) return CreateBitmap(width, height, 1, 32, nullptr);
     std::vector<unsigned char> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);
     auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
@@ -120,6 +131,7 @@ HBITMAP load_bitmap(const keylume_resource& resource, int width, int height, UIN
     }
     if (width == 0) width = source.width();
     if (height == 0) height = source.height();
+    bool monochrome = loads_monochrome(source, flags);
     HBITMAP handle = create_bitmap_for(source, width, height, flags);
     auto* bitmap = platform::lookup_as<platform::bitmap_object>(handle, platform::object_kind::bitmap);
     if (!bitmap) return nullptr;
@@ -127,7 +139,7 @@ HBITMAP load_bitmap(const keylume_resource& resource, int width, int height, UIN
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             COLORREF colour = source.colour(x * source.width() / width, y * source.height() / height);
-            bitmap->put(x, y, (flags & LR_MONOCHROME) ? (is_light(colour) ? 1u : 0u) : bitmap->value_of(colour));
+            bitmap->put(x, y, monochrome ? (is_light(colour) ? 1u : 0u) : bitmap->value_of(colour));
         }
     return handle;
 }

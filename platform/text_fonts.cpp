@@ -1,6 +1,9 @@
 // Face resolution, sizing and glyph rasterisation of the native text engine. The faces the
-// component names come from the fonts-wine package; any other name is matched by fontconfig,
-// and characters a face lacks come from the face fontconfig offers for them.
+// component names come from the fonts-wine package, and any other name is matched by fontconfig.
+// Characters a face lacks come from the faces linked to it, as Windows links faces through its
+// registry key FontLink\SystemLink: Tahoma is linked to DejaVu Sans (Greek, the Cyrillic and
+// Latin letters the fonts-wine Tahoma lacks) and then Droid Sans Fallback (Chinese, Japanese,
+// Korean). The Wine prefixes of the tests get the same files and the same links.
 #include "text_fonts.h"
 
 #include <fontconfig/fontconfig.h>
@@ -24,6 +27,7 @@ namespace platform {
 namespace {
 
 constexpr const char* WINE_FONT_DIR = "/usr/share/wine/fonts";
+constexpr const char* WINE_FONT_PACKAGE = "fonts-wine";
 constexpr LONG BOLD_THRESHOLD = FW_SEMIBOLD;
 
 [[noreturn]] void fail(const std::string& message) {
@@ -60,18 +64,33 @@ std::string lower_ascii(const WCHAR* name) {
     return out;
 }
 
-// The fonts-wine file of one of the faces Windows ships, or an empty name for other faces.
-std::string wine_font_file(const std::string& face, LONG weight) {
+font_file wine_font(const char* name) { return {std::string(WINE_FONT_DIR) + "/" + name, 0, WINE_FONT_PACKAGE}; }
+
+// The faces linked to Tahoma, in the order they are tried.
+std::vector<font_file> tahoma_links() {
+    return {{"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 0, "fonts-dejavu-core"},
+            {"/usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf", 0, "fonts-droid-fallback"}};
+}
+
+// The fonts-wine source of one of the faces Windows ships, or no file for other faces.
+face_source windows_face(const std::string& face, LONG weight) {
     bool bold = weight >= BOLD_THRESHOLD;
-    if (face == "small fonts") return "small_fonts.ttf";
-    if (face == "ms sans serif") return "sserife.fon";
+    if (face == "small fonts") return {wine_font("small_fonts.ttf"), {}, true};
+    if (face == "ms sans serif") return {wine_font("sserife.fon"), {}, true};
     if (face.empty() || face == "tahoma" || face == "ms shell dlg" || face == "ms shell dlg 2")
-        return bold ? "tahomabd.ttf" : "tahoma.ttf";
+        return {wine_font(bold ? "tahomabd.ttf" : "tahoma.ttf"), tahoma_links(), false};
     return {};
 }
 
-// fontconfig's best file for a family name, or for a character when `code` is not zero.
-std::pair<std::string, int> fontconfig_match(const std::string& family, char32_t code, LONG weight) {
+// The face in a file this engine names itself; a missing file ends the process, naming its package.
+FT_Face required_face(const font_file& file) {
+    FT_Face face = open_face(file.path, file.index);
+    if (!face) fail("font package " + std::string(file.package) + " is not installed (" + file.path + " missing)");
+    return face;
+}
+
+// fontconfig's best file for a family name.
+std::pair<std::string, int> fontconfig_match(const std::string& family, LONG weight) {
     static bool ready = [] {
         bool initialised = FcInit();
         if (initialised) std::atexit(FcFini);  // fontconfig's caches go with the process
@@ -82,12 +101,6 @@ std::pair<std::string, int> fontconfig_match(const std::string& family, char32_t
     if (!family.empty()) FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     FcPatternAddInteger(pattern, FC_WEIGHT, weight >= BOLD_THRESHOLD ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    if (code) {
-        FcCharSet* charset = FcCharSetCreate();
-        FcCharSetAddChar(charset, code);
-        FcPatternAddCharSet(pattern, FC_CHARSET, charset);
-        FcCharSetDestroy(charset);
-    }
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
@@ -144,19 +157,18 @@ sized_face* make_sized(FT_Face face, LONG height) {
     return sized;
 }
 
-sized_face* primary_face(const LOGFONTW& logfont) {
+// The source of a LOGFONTW's face; its file is open once this returns.
+face_source source_of(const LOGFONTW& logfont) {
     std::string face = lower_ascii(logfont.lfFaceName);
-    std::string wine_file = wine_font_file(face, logfont.lfWeight);
-    std::pair<std::string, int> file;
-    if (!wine_file.empty()) {
-        file = {std::string(WINE_FONT_DIR) + "/" + wine_file, 0};
-        if (!open_face(file.first, 0)) fail("font package fonts-wine is not installed (" + file.first + " missing)");
-    } else {
-        file = fontconfig_match(face, 0, logfont.lfWeight);
-        if (file.first.empty() || !open_face(file.first, file.second))
-            fail("no font for the face \"" + face + "\": install fonts-dejavu-core");
+    face_source source = windows_face(face, logfont.lfWeight);
+    if (source.file.package) {
+        required_face(source.file);
+        return source;
     }
-    return make_sized(open_face(file.first, file.second), logfont.lfHeight);
+    std::tie(source.file.path, source.file.index) = fontconfig_match(face, logfont.lfWeight);
+    if (source.file.path.empty() || !open_face(source.file.path, source.file.index))
+        fail("no font for the face \"" + face + "\": install fonts-dejavu-core");
+    return source;
 }
 
 // The hinted outline's advance, or -1 for a face without outlines.
@@ -170,7 +182,9 @@ glyph_image rasterise(const sized_face& sized, FT_UInt index) {
     FT_Activate_Size(sized.size);
     FT_Face face = sized.face;
     int measure = outline_advance(face, index);
-    if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT) != 0) return image;
+    // Hinted for a one-bit bitmap, as Wine hints the glyphs it draws without anti-aliasing: faces
+    // with detailed hinting instructions (DejaVu Sans) come out otherwise at these small sizes.
+    if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO) != 0) return image;
     if (face->glyph->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(face->glyph, FT_RENDER_MODE_MONO) != 0)
         return image;
     const FT_Bitmap& bitmap = face->glyph->bitmap;
@@ -190,20 +204,30 @@ glyph_image rasterise(const sized_face& sized, FT_UInt index) {
     return image;
 }
 
-// The fallback face for a character, sized like the primary face's em.
-sized_face* fallback_face(char32_t code, const sized_face& primary, LONG weight) {
-    static auto& sized_fallbacks = *new std::map<std::tuple<std::string, int, long>, sized_face*>;
-    std::pair<std::string, int> file = fontconfig_match("", code, weight);
-    if (file.first.empty()) return nullptr;
-    FT_Face face = open_face(file.first, file.second);
-    if (!face || FT_Get_Char_Index(face, code) == 0) return nullptr;
-    long ppem = primary.face->size->metrics.y_ppem;
-    auto key = std::make_tuple(file.first, file.second, ppem);
-    auto found = sized_fallbacks.find(key);
-    if (found != sized_fallbacks.end()) return found->second;
-    sized_face* sized = make_sized(face, -ppem);
-    sized_fallbacks.emplace(key, sized);
+// A linked face at the height of the font it is linked to, as Windows sizes a linked font with
+// the LOGFONTW of the font it serves.
+sized_face* sized_linked_face(const font_file& file, LONG height) {
+    static auto& sized_faces = *new std::map<std::pair<std::string, LONG>, sized_face*>;
+    auto key = std::make_pair(file.path, height);
+    auto found = sized_faces.find(key);
+    if (found != sized_faces.end()) return found->second;
+    sized_face* sized = make_sized(required_face(file), height);
+    sized_faces.emplace(key, sized);
     return sized;
+}
+
+// Code page 1252's bytes 0x80 to 0x9F as Unicode; the five bytes the code page leaves undefined
+// stand for the control characters of the same value, as Windows maps them.
+constexpr char16_t CODE_PAGE_1252_HIGH[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                              0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                              0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                              0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// The byte of a character in code page 1252, or 0 when the code page lacks it.
+unsigned code_page_1252_byte(WCHAR unit) {
+    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return unit;
+    const char16_t* found = std::find(std::begin(CODE_PAGE_1252_HIGH), std::end(CODE_PAGE_1252_HIGH), unit);
+    return found == std::end(CODE_PAGE_1252_HIGH) ? 0 : 0x80 + static_cast<unsigned>(found - CODE_PAGE_1252_HIGH);
 }
 
 }  // namespace
@@ -227,8 +251,10 @@ void ink_mask::add(const ink_mask& other, int left, int top) {
     }
 }
 
-realized_font::realized_font(sized_face* primary, LONG weight)
+realized_font::realized_font(sized_face* primary, face_source source, LONG height, LONG weight)
     : m_primary(primary),
+      m_source(std::move(source)),
+      m_height(height),
       m_weight(weight),
       m_ascent(primary->ascent),
       m_descent(primary->descent),
@@ -245,15 +271,31 @@ const glyph_image& realized_font::cached_glyph(char32_t code) {
     if (found != m_glyphs.end()) return found->second;
     FT_UInt index = FT_Get_Char_Index(m_primary->face, code);
     glyph_image image;
+    // Linked faces are not asked for control characters.
     if (index != 0 || code < 0x20) {
         image = rasterise(*m_primary, index);
-    } else if (sized_face* fallback = fallback_face(code, *m_primary, m_weight)) {
-        image = rasterise(*fallback, FT_Get_Char_Index(fallback->face, code));
+    } else if (sized_face* linked = linked_face(code)) {
+        image = rasterise(*linked, FT_Get_Char_Index(linked->face, code));
     } else {
         image = rasterise(*m_primary, 0);  // the face's missing-character box
     }
     return m_glyphs.emplace(code, std::move(image)).first->second;
 }
+
+sized_face* realized_font::linked_face(char32_t code) {
+    for (const font_file& file : m_source.linked) {
+        sized_face* linked = sized_linked_face(file, m_height);
+        if (FT_Get_Char_Index(linked->face, code) != 0) return linked;
+    }
+    return nullptr;
+}
+
+WORD realized_font::glyph_index(WCHAR unit) const {
+    unsigned index = m_source.code_page_1252 ? code_page_1252_byte(unit) : FT_Get_Char_Index(m_primary->face, unit);
+    return index != 0 ? static_cast<WORD>(index) : NO_GLYPH;
+}
+
+WORD realized_font::default_glyph_index() const { return m_source.code_page_1252 ? 0x80 : 0; }
 
 const run_ink& realized_font::ink_of_run(const WCHAR* text, int length) {
     // A frame draws its runs in the same order as the frame before, and they were kept in that
@@ -307,8 +349,14 @@ realized_font& realize(font_object& font) {
     const LOGFONTW& logfont = font.logfont;
     auto key = std::make_tuple(lower_ascii(logfont.lfFaceName), logfont.lfHeight, logfont.lfWeight);
     auto found = fonts.find(key);
-    if (found == fonts.end())
-        found = fonts.emplace(key, std::make_unique<realized_font>(primary_face(logfont), logfont.lfWeight)).first;
+    if (found == fonts.end()) {
+        face_source source = source_of(logfont);
+        sized_face* primary = make_sized(open_face(source.file.path, source.file.index), logfont.lfHeight);
+        found = fonts
+                    .emplace(key, std::make_unique<realized_font>(primary, std::move(source), logfont.lfHeight,
+                                                                  logfont.lfWeight))
+                    .first;
+    }
     font.realized = found->second.get();
     return *font.realized;
 }

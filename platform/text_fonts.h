@@ -50,9 +50,28 @@ struct run_ink {
 
 struct sized_face;
 
+// A face in a font file. `package` names the Debian package of a file this engine names itself
+// (null for a file fontconfig found), for the message when it is missing.
+struct font_file {
+    std::string path;
+    int index = 0;
+    const char* package = nullptr;
+};
+
+// Where a face's glyphs come from: its file, the files linked to it for the characters it lacks
+// (tried in order, as Windows tries a face's FontLink\SystemLink entries), and which characters
+// the face answers for. Windows' raster faces have exactly the characters of code page 1252,
+// whatever file draws them here.
+struct face_source {
+    font_file file;
+    std::vector<font_file> linked;
+    bool code_page_1252 = false;
+};
+
 class realized_font {
 public:
-    realized_font(sized_face* primary, LONG weight);
+    // `height` is the LOGFONTW height the linked faces are sized with, as the face is.
+    realized_font(sized_face* primary, face_source source, LONG height, LONG weight);
 
     int ascent() const { return m_ascent; }
     int descent() const { return m_descent; }
@@ -60,13 +79,21 @@ public:
     int internal_leading() const { return m_internal_leading; }
     LONG weight() const { return m_weight; }
 
-    // The glyph of a code point, from the primary face or else a fallback face that has it.
+    // The glyph of a code point, from the face or else the first linked face that has it.
     const glyph_image& glyph(char32_t code) {
         if (code < m_latin_glyphs.size() && m_latin_glyphs[code]) return *m_latin_glyphs[code];
         return remembered_glyph(code);
     }
     int advance(char32_t code) { return glyph(code).advance; }
     int measure(char32_t code) { return glyph(code).measure; }
+
+    static constexpr WORD NO_GLYPH = 0xFFFF;
+    // The face's own glyph index of a UTF-16 unit, linked faces aside, or NO_GLYPH when the face
+    // lacks it: a code page 1252 face answers the character's byte in that code page.
+    WORD glyph_index(WCHAR unit) const;
+    // What a face answers for a character it lacks when it is not asked to mark it: its default
+    // glyph, 0x80 in a code page 1252 face and glyph 0 in an outline face.
+    WORD default_glyph_index() const;
 
     // The runs of at most this many units are kept as run ink.
     static constexpr int KEPT_RUN_LENGTH = 512;
@@ -78,8 +105,12 @@ private:
     // The glyph from the map, remembered in the Latin table when it belongs there.
     const glyph_image& remembered_glyph(char32_t code);
     const glyph_image& cached_glyph(char32_t code);
+    // The first linked face that has the character, sized like this font, or null.
+    sized_face* linked_face(char32_t code);
 
     sized_face* m_primary;
+    face_source m_source;
+    LONG m_height;
     LONG m_weight;
     int m_ascent;
     int m_descent;

@@ -1,12 +1,9 @@
-// The native text engine's own duties: characters the face lacks come from fallback faces, so
-// titles in Greek, Cyrillic or Japanese come out as text and not as rows of identical boxes.
-// (Wine's prefix has no fallback for them, so this runs natively only.)
+// The native text engine's own duties: a steady paint allocates nothing, and a surrogate pair is
+// one character.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <new>
-#include <set>
-#include <string>
 
 #include "CLCDText.h"
 #include "support/frame_rows.h"
@@ -35,30 +32,6 @@ void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 #endif
 
 namespace {
-
-std::string picture_of(const WCHAR* text) {
-    open_surface surface;
-    CLCDText object;
-    object.Prepare();
-    object.SetSize(20, 13);
-    object.SetText(text);
-    object.Paint(surface.gfx());
-    std::string joined;
-    for (const std::string& line : frame_rows(surface.finish(), 0, 0, 20, 13)) joined += line;
-    return joined;
-}
-
-TEST(NativeText, LettersMissingFromTheFaceComeFromFallbackFaces) {
-    const WCHAR* letters[] = {WSTR("Ω"),  WSTR("μ"),  WSTR("λ"),  WSTR("日"),
-                              WSTR("本"), WSTR("語"), WSTR("の"), WSTR("Ж")};
-    std::set<std::string> pictures;
-    for (const WCHAR* letter : letters) {
-        std::string picture = picture_of(letter);
-        EXPECT_NE(picture.find('#'), std::string::npos);
-        pictures.insert(picture);
-    }
-    EXPECT_EQ(pictures.size(), std::size(letters)) << "two letters share one picture: a missing-glyph box";
-}
 
 TEST(NativeText, SteadyStatePaintAllocatesNothing) {
 #ifdef __SANITIZE_ADDRESS__

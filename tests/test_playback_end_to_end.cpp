@@ -86,6 +86,30 @@ TEST_F(PlaybackEndToEnd, LongLineStartsMovingAfterTheStartPauseThenEightPixelsEv
     }
 }
 
+// Line 1's face, "Small Fonts", has no Cyrillic: the title is drawn with the fallback face in
+// real letters, centred by their own width, not as a row of the face's default character.
+TEST_F(PlaybackEndToEnd, CyrillicTitleIsDrawnInLettersOfTheFallbackFace) {
+    start();
+    registry->new_track(velvox_host::make_track_handle(track("Звёздная ночь", 200)));
+    const LcdBitmap& frame = tick();
+    const rows letters{
+        "................................................................",
+        "................................................................",
+        "..##........#.#.................................................",
+        ".#..#...........................................................",
+        "....#.###...##..##....##.#..#..##...###....#..#..##..#..#.#.....",
+        "...#..#..#.#..#...#..#.#.#..#....#.#..#....#..#.#..#.#..#.#.....",
+        "....#.###..####..#...#.#.####..###..###....####.#..#..###.###...",
+        ".#..#.#..#.#......#..#.#.#..#.#..#..#.#....#..#.#..#....#.#..#..",
+        "..##..###...###.##..######..#..###.#..#....#..#..##.....#.###...",
+        "....................#...#.......................................",
+        "................................................................",
+    };
+    EXPECT_EQ(frame_rows(frame, 48, 0, 112, 11), letters);
+    EXPECT_EQ(frame_rows(frame, 0, 0, 48, 11), rows(11, std::string(48, '.')));
+    EXPECT_EQ(frame_rows(frame, 112, 0, 160, 11), rows(11, std::string(48, '.')));
+}
+
 TEST_F(PlaybackEndToEnd, SoftButtonSelectsItsScreenAtTheFollowingTick) {
     start();
     registry->new_track(velvox_host::make_track_handle(track("Short", 200)));

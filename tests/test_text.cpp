@@ -2,6 +2,7 @@
 // truncation, and its pictures in the opaque, transparent, inverted and hidden cases.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "CLCDText.h"
@@ -322,4 +323,35 @@ TEST(Text, LineBreaksStartNewLinesUnlessSingleLine) {
     EXPECT_EQ(height_of(u"Hoppípolla\nGlósóli\r\nTakk", DT_SINGLELINE), metrics.tmHeight);
     SelectObject(dc, saved_font);
     DeleteObject(font);
+}
+
+namespace {
+
+// A single letter drawn with the default font.
+std::string picture_of(const WCHAR* letter) {
+    open_surface surface;
+    CLCDText object;
+    object.Prepare();
+    object.SetSize(20, 13);
+    object.SetText(letter);
+    object.Paint(surface.gfx());
+    std::string joined;
+    for (const std::string& line : frame_rows(surface.finish(), 0, 0, 20, 13)) joined += line;
+    return joined;
+}
+
+}  // namespace
+
+// Characters the default font lacks come from the faces linked to it, so titles in Greek,
+// Cyrillic or Japanese come out as letters and not as rows of identical boxes.
+TEST(Text, LettersMissingFromTheFaceComeFromLinkedFaces) {
+    const WCHAR* letters[] = {WSTR("Ω"),  WSTR("μ"),  WSTR("λ"),  WSTR("日"),
+                              WSTR("本"), WSTR("語"), WSTR("の"), WSTR("Ж")};
+    std::set<std::string> pictures;
+    for (const WCHAR* letter : letters) {
+        std::string picture = picture_of(letter);
+        EXPECT_NE(picture.find('#'), std::string::npos);
+        pictures.insert(picture);
+    }
+    EXPECT_EQ(pictures.size(), std::size(letters)) << "two letters share one picture: a missing-glyph box";
 }

@@ -204,6 +204,10 @@ struct LOGPEN {
 #define FF_SWISS 0x20
 #define VARIABLE_PITCH 2
 
+// GetGlyphIndicesW: characters the font lacks answer 0xFFFF instead of the default glyph.
+#define GGI_MARK_NONEXISTING_GLYPHS 0x0001
+#define GDI_ERROR 0xFFFFFFFF
+
 extern "C" {
 KEYLUME_PLATFORM_API HDC WINAPI CreateCompatibleDC(HDC hdc);
 KEYLUME_PLATFORM_API BOOL WINAPI DeleteDC(HDC hdc);
@@ -251,6 +255,7 @@ KEYLUME_PLATFORM_API BOOL WINAPI PatBlt(HDC hdc, int x, int y, int width, int he
 KEYLUME_PLATFORM_API BOOL WINAPI GetTextMetricsW(HDC hdc, LPTEXTMETRICW metrics);
 KEYLUME_PLATFORM_API BOOL WINAPI GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int length, LPSIZE size);
 KEYLUME_PLATFORM_API BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int length);
+KEYLUME_PLATFORM_API DWORD WINAPI GetGlyphIndicesW(HDC hdc, LPCWSTR text, int count, WORD* indices, DWORD flags);
 KEYLUME_PLATFORM_API BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int source_x,
                                         int source_y, DWORD rop);
 }
