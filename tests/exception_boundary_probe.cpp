@@ -25,11 +25,12 @@ bool module_to_program() {
     return false;
 }
 
+// Caught, and the module's frame on the way was unwound (its local destroyed).
 bool program_through_module() {
     try {
         probe_call(throw_in_program);
     } catch (const std::runtime_error&) {
-        return true;
+        return probe_cleanups() == 1;
     }
     return false;
 }
