@@ -56,6 +56,7 @@ int main(int argc, char** argv) {
         std::printf("%s\n", caught ? "caught" : "not caught");
         return caught ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: exception_boundary_probe module_to_program|program_through_module|program_to_module\n");
+    std::fprintf(stderr,
+                 "usage: exception_boundary_probe module_to_program|program_through_module|program_to_module\n");
     return 2;
 }

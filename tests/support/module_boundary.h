@@ -34,9 +34,9 @@ inline bool named_as_crossing_modules() {
 #define KEYLUME_SKIP_ON_I686() static_cast<void>(0)
 #endif
 
-#define SKIP_WHERE_EXCEPTIONS_CANNOT_CROSS_MODULES()                                                 \
-    do {                                                                                             \
-        ASSERT_TRUE(::keylume_test::named_as_crossing_modules())                                     \
+#define SKIP_WHERE_EXCEPTIONS_CANNOT_CROSS_MODULES()                                                    \
+    do {                                                                                                \
+        ASSERT_TRUE(::keylume_test::named_as_crossing_modules())                                        \
             << "a test in which an exception crosses modules is named *" KEYLUME_ACROSS_MODULES_SUFFIX; \
-        KEYLUME_SKIP_ON_I686();                                                                      \
+        KEYLUME_SKIP_ON_I686();                                                                         \
     } while (false)
