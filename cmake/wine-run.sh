@@ -21,9 +21,20 @@ environment_of() {
     display_file="$1/wine-display"
 }
 
+# Ends the X server that an earlier --start of the tree started, if it still runs (and the
+# process of that number is still an X server, not another that took the number since).
+stop_xvfb() {
+    if [ -f "$1/wine-xvfb.pid" ]; then
+        pid=$(cat "$1/wine-xvfb.pid")
+        if [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = Xvfb ]; then kill "$pid" 2>/dev/null || true; fi
+    fi
+    rm -f "$1/wine-xvfb.pid"
+}
+
 case "$1" in
 --start)
     environment_of "$2"
+    stop_xvfb "$2"  # one left by an interrupted run would never be stopped
     rm -f "$display_file"
     if [ -z "$DISPLAY" ] && command -v Xvfb >/dev/null 2>&1; then
         Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$2/wine-display.new" >/dev/null 2>&1 &
@@ -78,21 +89,29 @@ case "$1" in
     printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
         '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]' '"Debugger"=""' \
         >"$WINEPREFIX/drive_c/keylume-no-debugger.reg"
-    "$wine" reg import 'C:\keylume-no-debugger.reg' >/dev/null 2>&1
+    if ! output=$("$wine" reg import 'C:\keylume-no-debugger.reg' 2>&1); then
+        echo "wine-run: Wine could not import the empty debugger setting into $WINEPREFIX:" >&2
+        echo "$output" | tr -d '\r' | tail -n 5 >&2
+        exit 1
+    fi
     wineserver -w
     exit 0
     ;;
 --stop)
     environment_of "$2"
     wineserver -k >/dev/null 2>&1 || true
-    if [ -f "$2/wine-xvfb.pid" ]; then kill "$(cat "$2/wine-xvfb.pid")" 2>/dev/null || true; fi
-    rm -f "$2/wine-xvfb.pid" "$display_file"
+    stop_xvfb "$2"
+    rm -f "$display_file"
     exit 0
     ;;
 esac
 
 program="$1"
 build_dir=$(cd "$(dirname "$program")" && while [ ! -f CMakeCache.txt ] && [ "$PWD" != / ]; do cd ..; done; pwd)
+if [ ! -f "$build_dir/CMakeCache.txt" ]; then
+    echo "wine-run: $program is not inside a build tree (no CMakeCache.txt in its folder or above)" >&2
+    exit 1
+fi
 environment_of "$build_dir"
 if [ -z "$DISPLAY" ] && [ -s "$display_file" ]; then export DISPLAY=":$(cat "$display_file")"; fi
 exec "$wine" "$@"

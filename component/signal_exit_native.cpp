@@ -24,11 +24,29 @@ void end_process_for_signal(int signal_number) {
     _Exit(128 + signal_number);
 }
 
-// Read with sigaction, which changes nothing: a handler installed with flags of its own keeps them.
-bool handler_is_installed(int signal_number, signal_handler handler) {
+namespace {
+
+// What each signal had before the module's handler: handler or action, flags and mask.
+struct sigaction previous_actions[4];
+bool kept[4];
+
+}  // namespace
+
+// sigaction keeps what std::signal would lose: a host's SA_SIGINFO handler comes back with its
+// flag, so it is called with a real siginfo again, and with its mask.
+void replace_signal_handler(int index, signal_handler handler) {
     struct sigaction action {};
-    if (sigaction(signal_number, nullptr, &action) != 0) return false;
-    return (action.sa_flags & SA_SIGINFO) == 0 && action.sa_handler == handler;
+    action.sa_handler = handler;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    kept[index] = sigaction(g_handled_signals[index], &action, &previous_actions[index]) == 0;
+}
+
+void put_back_signal_handler(int index, signal_handler handler) {
+    struct sigaction current {};
+    if (!kept[index] || sigaction(g_handled_signals[index], nullptr, &current) != 0) return;
+    if ((current.sa_flags & SA_SIGINFO) == 0 && current.sa_handler == handler)
+        sigaction(g_handled_signals[index], &previous_actions[index], nullptr);
 }
 
 // glibc's abort() writes no message and makes no fault report: there are no flags to clear.

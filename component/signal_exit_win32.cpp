@@ -18,6 +18,10 @@ void end_process_for_signal(int signal_number) {
     std::abort();
 }
 
+namespace {
+
+signal_handler previous_handlers[4];
+
 // The C runtime tells the installed handler only by replacing it: it is replaced by the one asked
 // about, and put back unless it was that one.
 bool handler_is_installed(int signal_number, signal_handler handler) {
@@ -25,6 +29,18 @@ bool handler_is_installed(int signal_number, signal_handler handler) {
     if (current == SIG_ERR) return false;
     if (current != handler) std::signal(signal_number, current);
     return current == handler;
+}
+
+}  // namespace
+
+// The C runtime keeps nothing with a handler but its address.
+void replace_signal_handler(int index, signal_handler handler) {
+    previous_handlers[index] = std::signal(g_handled_signals[index], handler);
+}
+
+void put_back_signal_handler(int index, signal_handler handler) {
+    if (previous_handlers[index] != SIG_ERR && handler_is_installed(g_handled_signals[index], handler))
+        std::signal(g_handled_signals[index], previous_handlers[index]);
 }
 
 // The C runtime's _set_abort_behavior came with the newer runtimes; the shared msvcrt.dll the

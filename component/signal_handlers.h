@@ -12,15 +12,19 @@ void restore_signal_handlers();
 
 using signal_handler = void (*)(int);
 
-// Whether `handler` is the one now installed for the signal; afterwards the installed one is as
-// it was.
-bool handler_is_installed(int signal_number, signal_handler handler);
+// The four signals, in installation order.
+extern const int g_handled_signals[4];
+
+// Installs `handler` for the signal at `index` of g_handled_signals, keeping what was installed
+// before (with everything the platform keeps with a handler).
+void replace_signal_handler(int index, signal_handler handler);
+
+// Puts back what replace_signal_handler kept for the signal at `index`, if `handler` is still
+// the one installed.
+void put_back_signal_handler(int index, signal_handler handler);
 
 // Ends the process for a signal; never returns. Runs inside the signal handler, so it does only
 // what is safe there.
 [[noreturn]] void end_process_for_signal(int signal_number);
-
-// The four signals, in installation order.
-extern const int g_handled_signals[4];
 
 void clear_runtime_abort_behaviour();

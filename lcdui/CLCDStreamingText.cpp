@@ -115,7 +115,7 @@ void CLCDStreamingText::SetText(const WCHAR* text) {
 }
 
 void CLCDStreamingText::SetSeparator(const WCHAR* separator) {
-    if (!separator || wide_text::equal(separator, m_separator)) return;
+    if (!separator || wide_text::equal_truncated(m_separator, CLCDText::TEXT_CAPACITY, separator)) return;
     wide_text::copy_truncated(m_separator, CLCDText::TEXT_CAPACITY, separator);
     m_rebuild = TRUE;
 }
@@ -129,6 +129,7 @@ void CLCDStreamingText::SetFont(const LOGFONTW* logfont) {
 void CLCDStreamingText::ReplaceFont(const LOGFONTW& logfont) {
     if (m_font) DeleteObject(m_font);
     m_font = CreateFontIndirectW(&logfont);
+    m_rebuild = TRUE;
 }
 
 void CLCDStreamingText::SetFaceName(const WCHAR* name) {

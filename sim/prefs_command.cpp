@@ -1,6 +1,7 @@
 #include "prefs_command.h"
 
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 
 #include "component_host.h"
@@ -19,7 +20,6 @@ using velvox_host::setting_control_kind;
 
 constexpr int priority_boost_box = 1004;
 constexpr int first_line_edit = 1001;
-constexpr int shortest_boost_seconds = 1, longest_boost_seconds = 30;
 const char* const time_mode_names[3] = {"current_position", "track_length", "countdown"};
 
 // The component with its stored settings handed over, and the host's preferences window in which
@@ -69,14 +69,6 @@ bool boolean_value(const std::string& name, const std::string& value) {
     throw usage_error(name + " takes true or false (or on / off, yes / no, 1 / 0), not '" + value + "'");
 }
 
-int seconds_value(const std::string& name, const std::string& value) {
-    bool digits = !value.empty() && value.size() <= 2 && value.find_first_not_of("0123456789") == std::string::npos;
-    int seconds = digits ? std::stoi(value) : 0;
-    if (seconds < shortest_boost_seconds || seconds > longest_boost_seconds)
-        throw usage_error(name + " takes a whole number of seconds from 1 to 30, not '" + value + "'");
-    return seconds;
-}
-
 int time_mode_value(const std::string& name, const std::string& value) {
     for (int i = 0; i < 3; ++i)
         if (value == time_mode_names[i] || value == std::to_string(i)) return i;
@@ -91,11 +83,12 @@ std::string drive(preferences_window& window, const setting_control& setting, co
             if (window.checked(control) != boolean_value(setting.name, value)) window.click(control);
             break;
         case setting_control_kind::number_box: {
-            std::string seconds = std::to_string(seconds_value(setting.name, value));
             // The box is usable only while the boost is on: switch it on for the edit if needed.
             bool boost_was_on = window.checked(priority_boost_box);
             if (!boost_was_on) window.click(priority_boost_box);
-            window.type_text(control, seconds);
+            // Pasted, so that every character reaches the box (keys other than digits would not):
+            // its own rules decide what number the text is.
+            window.paste_text(control, value);
             window.move_focus(first_line_edit);  // leaving the box stores its number
             if (!boost_was_on) window.click(priority_boost_box);
             break;
@@ -113,13 +106,14 @@ std::string drive(preferences_window& window, const setting_control& setting, co
     return value_shown(window, setting);
 }
 
-// What the page shows for the value as the person gave it.
-std::string expected_shown(const setting_control& setting, const std::string& value) {
+// What the page shows for the value as the person gave it; nothing for the seconds box, whose
+// own rules decide what it stores of the text typed.
+std::optional<std::string> expected_shown(const setting_control& setting, const std::string& value) {
     switch (setting.kind) {
         case setting_control_kind::check_box:
             return boolean_value(setting.name, value) ? "true" : "false";
         case setting_control_kind::number_box:
-            return std::to_string(seconds_value(setting.name, value));
+            return std::nullopt;
         case setting_control_kind::radio_group:
             return time_mode_names[time_mode_value(setting.name, value)];
         case setting_control_kind::line_edit:
@@ -140,14 +134,14 @@ void show_preferences() {
 
 void set_preference(const std::string& name, const std::string& value) {
     const setting_control& setting = named_setting(name);
-    const std::string expected = expected_shown(setting, value);  // checks the value first
+    const std::optional<std::string> expected = expected_shown(setting, value);  // checks the value first
     stored_component stored;
     preferences_window window(stored.host.component(), stored.window.handle());
     std::string shown = drive(window, setting, value);
     window.close();
-    if (shown != expected)
+    if (expected && shown != *expected)
         throw std::runtime_error("the preferences page shows " + std::string(setting.name) + " as " + shown +
-                                 " instead of " + expected + "; nothing was stored");
+                                 " instead of " + *expected + "; nothing was stored");
     stored.storage.save(stored.host.component());
     std::printf("%-22s %s\n", setting.name, shown.c_str());
 }

@@ -1,6 +1,6 @@
 cmake_minimum_required(VERSION 3.25)
-# Fails unless every DLL that each PE image in FILES imports is in ALLOWED (compared without
-# regard to case, as Windows finds DLLs).
+# Fails unless each PE image in FILES has an import table and every DLL it imports is in ALLOWED
+# (compared without regard to case, as Windows finds DLLs).
 string(TOLOWER "${ALLOWED}" allowed)
 foreach(file IN LISTS FILES)
   execute_process(COMMAND ${OBJDUMP} -p ${file} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
@@ -8,6 +8,11 @@ foreach(file IN LISTS FILES)
     message(FATAL_ERROR "cannot read ${file}")
   endif()
   string(REGEX MATCHALL "\tDLL Name: [^\n]+" entries "${dump}")
+  if(NOT entries)
+    # Every module we ship imports at least kernel32.dll: no list at all means objdump did not read
+    # an import table, and nothing would have been checked.
+    message(FATAL_ERROR "${OBJDUMP} lists no imported DLL for ${file}: not a Windows module with an import table")
+  endif()
   set(imports)
   set(strangers)
   foreach(entry IN LISTS entries)

@@ -135,7 +135,7 @@ TEST_F(component_module, record_for_no_setting_is_skipped_and_short_payload_keep
     EXPECT_EQ(save(), settings_blob(expected));
 }
 
-TEST_F(component_module, truncation_from_the_hosts_reader_crosses_the_module) {
+TEST_F(component_module, truncation_from_the_hosts_reader_reaches_the_host_across_modules) {
     SKIP_WHERE_EXCEPTIONS_CANNOT_CROSS_MODULES();
     blob_bytes blob;
     append_record(blob, setting_rows()[4].guid, text_payload("first"));
@@ -178,7 +178,7 @@ TEST_F(component_module, configuration_file_round_trip) {
     EXPECT_FALSE(file_exists(path + ".new"));
 }
 
-TEST_F(component_module, truncated_file_is_reported_and_keeps_what_was_read) {
+TEST_F(component_module, truncated_file_is_reported_and_keeps_what_was_read_across_modules) {
     SKIP_WHERE_EXCEPTIONS_CANNOT_CROSS_MODULES();
     std::string path = fresh_directory("truncated") + "keylume.cfg";
     std::vector<setting_row> rows = setting_rows();
@@ -197,7 +197,7 @@ TEST_F(component_module, truncated_file_is_reported_and_keeps_what_was_read) {
     EXPECT_EQ(save(), settings_blob(expected));
 }
 
-TEST_F(component_module, damaged_copies_of_earlier_runs_are_kept) {
+TEST_F(component_module, damaged_copies_of_earlier_runs_are_kept_across_modules) {
     SKIP_WHERE_EXCEPTIONS_CANNOT_CROSS_MODULES();
     std::string path = fresh_directory("damaged_twice") + "keylume.cfg";
     blob_bytes first = settings_blob(setting_rows());
@@ -214,7 +214,7 @@ TEST_F(component_module, damaged_copies_of_earlier_runs_are_kept) {
     EXPECT_EQ(read_file(path + ".damaged.2"), second);
 }
 
-TEST_F(component_module, aborted_save_leaves_the_stored_file) {
+TEST_F(component_module, aborted_save_leaves_the_stored_file_across_modules) {
     SKIP_WHERE_EXCEPTIONS_CANNOT_CROSS_MODULES();
     std::string path = fresh_directory("aborted") + "keylume.cfg";
     write_file(path, {1, 2, 3});

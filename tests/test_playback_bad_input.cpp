@@ -146,7 +146,7 @@ std::vector<setting_row> changed_settings() {
     return rows;
 }
 
-TEST_F(BadInput, AConfigurationCutAtEveryByteKeepsTheSettingsBeforeTheCut) {
+TEST_F(BadInput, AConfigurationCutAtEveryByteKeepsTheSettingsBeforeTheCut_across_modules) {
     SKIP_WHERE_EXCEPTIONS_CANNOT_CROSS_MODULES();
     const blob_bytes defaults = settings_blob(setting_rows());
     const blob_bytes changed = settings_blob(changed_settings());

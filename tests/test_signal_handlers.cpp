@@ -50,6 +50,28 @@ TEST(signal_handlers, unloading_keeps_a_handler_the_host_installed_since) {
     EXPECT_FALSE(has_handler(SIGTERM)) << "the component's own handlers still go";
 }
 
+#ifndef _WIN32
+extern "C" void host_siginfo_handler(int, siginfo_t*, void*) {}
+
+// A handler installed with sigaction comes back with its flags and mask: one that takes a
+// siginfo must not be called without it.
+TEST(signal_handlers, unloading_puts_back_a_sigaction_handler_with_its_flags_and_mask) {
+    struct sigaction host {};
+    host.sa_sigaction = host_siginfo_handler;
+    host.sa_flags = SA_SIGINFO | SA_ONSTACK;
+    sigemptyset(&host.sa_mask);
+    sigaddset(&host.sa_mask, SIGUSR1);
+    struct sigaction before {};
+    ASSERT_EQ(sigaction(SIGTERM, &host, &before), 0);
+    { component_library library(component_library_path()); }
+    struct sigaction after {};
+    sigaction(SIGTERM, &before, &after);
+    EXPECT_EQ(after.sa_sigaction, &host_siginfo_handler);
+    EXPECT_EQ(after.sa_flags & (SA_SIGINFO | SA_ONSTACK), SA_SIGINFO | SA_ONSTACK);
+    EXPECT_TRUE(sigismember(&after.sa_mask, SIGUSR1));
+}
+#endif
+
 TEST(signal_handlers, a_termination_signal_ends_the_process_through_the_handler) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     auto load_and_raise = [](int signal_number) {

@@ -35,6 +35,7 @@ constexpr int minute_of_frames = 2297;
 // The areas of the playback view: the title and artist lines, the time fields with the progress bar.
 rows title_line(const LcdBitmap& frame) { return frame_rows(frame, 0, 0, 160, 11); }
 rows artist_line(const LcdBitmap& frame) { return frame_rows(frame, 0, 11, 160, 22); }
+rows album_line(const LcdBitmap& frame) { return frame_rows(frame, 0, 22, 160, 31); }
 rows time_fields(const LcdBitmap& frame) { return frame_rows(frame, 0, 31, 160, 43); }
 rows position_field(const LcdBitmap& frame) { return frame_rows(frame, 0, 31, 40, 39); }
 
@@ -398,13 +399,18 @@ TEST_F(FollowPlayer, ASecondPlayerThatStartsPlayingIsFollowed) {
 }
 
 TEST_F(FollowPlayer, BadMetadataShowsWhatCanBeShown) {
+    // What the bad player's metadata still fills: no title (not a text), the artist (one text, not
+    // a list), the album (a megabyte, cut as every line is) without a date (not a text).
     const std::string playlist = in_folder("solo.playlist");
-    keylume_test::write_bytes(playlist, "[track]\npath = /music/solo.mp3\nartist = Solo Artist\n");
+    keylume_test::write_bytes(playlist, "[track]\npath = /music/\xFF\xFEname%2.mp3\nartist = Solo Artist\nalbum = " +
+                                            std::string(300, 'A') + "\n");
     const LcdBitmap expected = playlist_frame("playlist", playlist);
     m_players.push_back(start_program({KEYLUME_BAD_PLAYER}, in_folder("bad-player.log")));
     start_following({"broken"});
     const long shown = frame_where([&](const LcdBitmap& frame) { return artist_line(frame) == artist_line(expected); });
     ASSERT_GE(shown, 0);
+    EXPECT_EQ(title_line(frame("frames", shown)), title_line(expected));
+    EXPECT_EQ(album_line(frame("frames", shown)), album_line(expected));  // still in the start pause
     frames_sent(shown + 10);  // it goes on running through the player's nonsense
     EXPECT_EQ(quit(), 0);
 }

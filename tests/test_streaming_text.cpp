@@ -27,6 +27,7 @@ public:
     int state() const { return m_state; }
     const CLCDText* lead() const { return m_leadPiece; }
     const CLCDBase* front() const { return m_children.empty() ? nullptr : m_children.front(); }
+    LONG lead_width() const { return m_leadPiece->GetTextExtent().cx; }
 };
 
 int text_width(const WCHAR* text) { return keylume_test::small_fonts_width(text); }
@@ -195,14 +196,36 @@ TEST(StreamingText, LeadPieceStaysAPieceOfTheList) {
     EXPECT_EQ(line.lead(), line.front());
 }
 
-TEST(StreamingText, TextIsCutTo255Units) {
+// A separator set again is the same one when it is longer than 255 units too: it is compared as
+// it was stored, cut, and the running marquee is not built again.
+TEST(StreamingText, TextAndSeparatorAreCutTo255Units) {
     marquee line;
     configure(line, 40);
-    std::u16string long_text(400, u'w');
+    std::u16string long_text(400, u'w'), long_separator(300, u'-');
     line.SetText(reinterpret_cast<const WCHAR*>(long_text.c_str()));
+    line.SetSeparator(reinterpret_cast<const WCHAR*>(long_separator.c_str()));
     screen lcd;
     lcd.refresh(line, 1000);
+    ASSERT_EQ(line.pieces(), 4u);
+    line.SetSeparator(reinterpret_cast<const WCHAR*>(long_separator.c_str()));
+    lcd.refresh(line, 1100);
     EXPECT_EQ(line.pieces(), 4u);
+}
+
+// A face set on a running marquee reaches its lead piece at the next build, as a font set does.
+TEST(StreamingText, FaceSetOnARunningMarqueeMeasuresTheLeadPieceAgain) {
+    marquee tahoma;
+    configure(tahoma, 40);
+    tahoma.SetFaceName(WSTR("Tahoma"));
+    screen lcd;
+    lcd.refresh(tahoma, 1000);
+    marquee line;
+    configure(line, 40);
+    lcd.refresh(line, 1000);
+    ASSERT_NE(line.lead_width(), tahoma.lead_width());
+    line.SetFaceName(WSTR("Tahoma"));
+    lcd.refresh(line, 1100);
+    EXPECT_EQ(line.lead_width(), tahoma.lead_width());
 }
 
 }  // namespace

@@ -17,7 +17,9 @@ using probe_callback = void (*)();
 
 // Throws std::runtime_error with the message.
 PROBE_API void probe_throw(const char* message);
-// Calls the callback and lets whatever it throws pass.
+// Calls the callback from a frame with a local to destroy, and lets whatever it throws pass.
 PROBE_API void probe_call(probe_callback callback);
+// How many times that local was destroyed: once per probe_call, whether it returned or threw.
+PROBE_API int probe_cleanups();
 // Calls the callback; true when it threw std::runtime_error and the module caught it.
 PROBE_API bool probe_catch(probe_callback callback);

@@ -4,11 +4,15 @@
 // runs can be put side by side.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <vector>
 
 namespace benchmark {
 
+// Runs the benchmark's loop a given number of times and, as Google Benchmark does, times only the
+// loop: from its start to the end of its last iteration, without the set-up before it and the
+// clean-up after it.
 class State {
 public:
     explicit State(int64_t iterations) : m_remaining(iterations) {}
@@ -18,16 +22,29 @@ public:
         ~value() {}
     };
     struct iterator {
-        int64_t* remaining;
-        bool operator!=(const iterator&) const { return *remaining > 0; }
-        void operator++() { --*remaining; }
+        State* state;
+        bool operator!=(const iterator&) const { return state->keep_running(); }
+        void operator++() { --state->m_remaining; }
         value operator*() const { return value{}; }
     };
-    iterator begin() { return iterator{&m_remaining}; }
-    iterator end() { return iterator{&m_remaining}; }
+    iterator begin() {
+        m_start = clock::now();
+        return iterator{this};
+    }
+    iterator end() { return iterator{this}; }
+
+    // How long the loop took; zero if it has not ended.
+    double seconds() const { return std::chrono::duration<double>(m_finish - m_start).count(); }
 
 private:
+    using clock = std::chrono::steady_clock;
+    bool keep_running() {
+        if (m_remaining > 0) return true;
+        m_finish = clock::now();
+        return false;
+    }
     int64_t m_remaining;
+    clock::time_point m_start{}, m_finish{};
 };
 
 template <class T>
