@@ -31,6 +31,21 @@ stop_xvfb() {
     rm -f "$1/wine-xvfb.pid"
 }
 
+# A REG_MULTI_SZ value as a .reg file of version 5.00 writes it: the strings, each ended by a
+# zero, then one more zero, in UTF-16LE, as comma-separated hex bytes. Such a file is itself in
+# UTF-16LE (utf16_file); Wine reads the bytes of a file in another encoding as characters of it.
+multi_string_hex() {
+    { printf '%s\0' "$@"; printf '\0'; } | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 -v | tr -s ' \n' '  ' |
+        sed 's/^ *//; s/ *$//; s/ /,/g'
+}
+
+# Standard input as a text file in UTF-16LE with its byte order mark, as .reg files of version
+# 5.00 are.
+utf16_file() {
+    printf '\377\376'
+    iconv -f UTF-8 -t UTF-16LE
+}
+
 case "$1" in
 --start)
     environment_of "$2"
@@ -77,20 +92,21 @@ case "$1" in
         fi
         [ -e "$prefix_fonts/${font##*/}" ] || cp "$font" "$prefix_fonts/${font##*/}"
     done
-    "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
-        /t REG_MULTI_SZ /d 'DejaVuSans.ttf,DejaVu Sans\0DroidSansFallbackFull.ttf,Droid Sans Fallback' /f >/dev/null 2>&1 ||
-        { echo "wine-run: Tahoma's font links could not be registered in $WINEPREFIX" >&2; exit 1; }
     # A test program that ends through an unhandled exception (as the death tests' children do)
     # must end at once with the exception's code. Wine would start winedbg to print a backtrace
     # (and show a crash dialog), which takes seconds, and under i386 emulation longer than any
     # test may; it does so also when no debugger is set, so an empty one is set, which cannot
-    # start. The tree's own Wine imports the setting, so it lands in the registry view that the
-    # tree's programs read.
-    printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
-        '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]' '"Debugger"=""' \
-        >"$WINEPREFIX/drive_c/keylume-no-debugger.reg"
-    if ! output=$("$wine" reg import 'C:\keylume-no-debugger.reg' 2>&1); then
-        echo "wine-run: Wine could not import the empty debugger setting into $WINEPREFIX:" >&2
+    # start. The tree's own Wine imports the settings, so they land in the registry view that the
+    # tree's programs read; one import, since under i386 emulation every Wine program takes long
+    # to start.
+    {
+        printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+            '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]' '"Debugger"=""' '' \
+            '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink]'
+        printf '"Tahoma"=hex(7):%s\r\n' "$(multi_string_hex 'DejaVuSans.ttf,DejaVu Sans' 'DroidSansFallbackFull.ttf,Droid Sans Fallback')"
+    } | utf16_file >"$WINEPREFIX/drive_c/keylume-settings.reg"
+    if ! output=$("$wine" reg import 'C:\keylume-settings.reg' 2>&1); then
+        echo "wine-run: Wine could not import the empty debugger setting and Tahoma's font links into $WINEPREFIX:" >&2
         echo "$output" | tr -d '\r' | tail -n 5 >&2
         exit 1
     fi
