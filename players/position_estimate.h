@@ -24,7 +24,6 @@ public:
     void set_rate(double rate, follow_clock::time_point now) {
         if (std::isfinite(rate)) rebase(now), m_rate = rate;
     }
-    void forget() { m_known = false; }
 
     bool known() const { return m_known; }
     // Where the player is at `now`, held to 0..length when the length is above 0.
