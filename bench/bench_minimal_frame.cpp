@@ -9,6 +9,7 @@
 
 #include "CLCDGfx.h"
 #include "font_description.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -19,25 +20,22 @@ const std::array<const WCHAR*, 3> LINES = {WSTR("Hopp\u00edpolla (live at the Ha
                                            WSTR("Sigur R\u00f3s with the Amiina string quartet"),
                                            WSTR("Hvarf / Heim, the deluxe anniversary edition (2006)")};
 
-int length_of(const WCHAR* text) {
-    int length = 0;
-    while (text[length]) ++length;
-    return length;
-}
-
 // "Small Fonts" at the given size, otherwise the system's default GUI font, as the screens make it.
 HFONT small_fonts(int points) {
     LOGFONTW logfont =
         font_description::with_face_name(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), WSTR("Small Fonts"));
-    logfont.lfHeight = -MulDiv(points, 96, 72);
+    logfont.lfHeight = -MulDiv(points, font_description::SCREEN_DPI, font_description::POINTS_PER_INCH);
     return CreateFontIndirectW(&logfont);
 }
+
+int text_length(const WCHAR* text) { return static_cast<int>(wide_text::length(text)); }
 
 // One text drawn in its box as the toolkit draws a text object, each with a font of its own.
 struct text_box {
     RECT box;
     int offset;  // where its content starts, left of the box when negative
     const WCHAR* text;
+    int length;  // measured once, as a text object keeps its length
     HFONT font;
     UINT format;
     int back_mode;
@@ -55,13 +53,15 @@ public:
             for (int piece = 0; piece < 4; ++piece) {
                 const WCHAR* text = piece % 2 == 0 ? LINES[line] : SEPARATOR;
                 text_box& each = m_pieces[line * 4 + piece];
-                each = {box, x, text, small_fonts(LINE_POINTS), DT_NOPREFIX, OPAQUE, true};
+                each = {box, x, text, text_length(text), small_fonts(LINE_POINTS), DT_NOPREFIX, OPAQUE, true};
                 x += width_of(each);
             }
         }
-        m_left_time = {{0, 30, 40, 42}, 0, WSTR("0:00"), small_fonts(TIME_POINTS), DT_NOPREFIX, TRANSPARENT, false};
-        m_right_time = {{0, 30, LCD_WIDTH, 42}, 0,           WSTR("6:40"), small_fonts(TIME_POINTS),
-                        DT_RIGHT | DT_NOPREFIX, TRANSPARENT, false};
+        m_left_time = {{0, 30, 40, 42},          0,           WSTR("0:00"), text_length(WSTR("0:00")),
+                       small_fonts(TIME_POINTS), DT_NOPREFIX, TRANSPARENT,  false};
+        m_right_time = {
+            {0, 30, LCD_WIDTH, 42}, 0,           WSTR("6:40"), text_length(WSTR("6:40")), small_fonts(TIME_POINTS),
+            DT_RIGHT | DT_NOPREFIX, TRANSPARENT, false};
     }
     ~minimal_frame() {
         for (text_box& piece : m_pieces) DeleteObject(piece.font);
@@ -99,8 +99,7 @@ private:
     int width_of(const text_box& each) {
         RECT extent{0, 0, 0, 0};
         HGDIOBJ saved_font = SelectObject(m_dc, each.font);
-        DrawTextExW(m_dc, const_cast<WCHAR*>(each.text), length_of(each.text), &extent, each.format | DT_CALCRECT,
-                    nullptr);
+        DrawTextExW(m_dc, const_cast<WCHAR*>(each.text), each.length, &extent, each.format | DT_CALCRECT, nullptr);
         SelectObject(m_dc, saved_font);
         return extent.right;
     }
@@ -135,7 +134,7 @@ private:
         COLORREF saved_colour = SetTextColor(m_dc, RGB(255, 255, 255));
         RECT area{0, 0, width, height};
         DRAWTEXTPARAMS margins{sizeof(DRAWTEXTPARAMS), 0, 0, 0, 0};
-        DrawTextExW(m_dc, const_cast<WCHAR*>(each.text), length_of(each.text), &area, each.format, &margins);
+        DrawTextExW(m_dc, const_cast<WCHAR*>(each.text), each.length, &area, each.format, &margins);
         SetMapMode(m_dc, saved_map_mode);
         SetTextColor(m_dc, saved_colour);
         SetBkMode(m_dc, saved_back_mode);
