@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/text_scenes.h"
+#include "wide_text.h"
 
 using keylume_test::rows;
 
@@ -68,7 +69,7 @@ TEST(TextFidelity, FacesAnswerForTheCharactersWindowsGivesThem) {
         LOGFONTW logfont{};
         logfont.lfHeight = -9;
         logfont.lfWeight = FW_NORMAL;
-        for (size_t i = 0; expected.face[i]; ++i) logfont.lfFaceName[i] = expected.face[i];
+        wide_text::copy_truncated(logfont.lfFaceName, LF_FACESIZE, expected.face);
         HFONT font = CreateFontIndirectW(&logfont);
         HGDIOBJ previous = SelectObject(dc, font);
         WORD marked[count], unmarked[count];
