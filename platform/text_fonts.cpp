@@ -9,6 +9,7 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_OUTLINE_H
 #include FT_SIZES_H
 #include FT_TRUETYPE_TABLES_H
 
@@ -177,6 +178,43 @@ int outline_advance(FT_Face face, FT_UInt index) {
     return static_cast<int>((face->glyph->advance.x + 32) >> 6);
 }
 
+// The lit pixels of a one-bit (or grey) FreeType bitmap, as an ink mask.
+void copy_ink(const FT_Bitmap& bitmap, ink_mask& ink) {
+    ink.clear(static_cast<int>(bitmap.width), static_cast<int>(bitmap.rows));
+    for (int y = 0; y < ink.rows; ++y) {
+        const unsigned char* line = bitmap.buffer + static_cast<ptrdiff_t>(y) * bitmap.pitch;
+        uint64_t* words = ink.bits.data() + static_cast<ptrdiff_t>(y) * ink.words_per_row;
+        for (int x = 0; x < ink.width; ++x) {
+            bool lit = bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? (line[x >> 3] >> (7 - (x & 7))) & 1 : line[x] >= 128;
+            if (lit) words[x / 64] |= uint64_t{1} << (x % 64);
+        }
+    }
+}
+
+// Draws the loaded outline into a one-bit bitmap the size of the glyph's hinted metrics, widened
+// to whole pixels, as GDI's GetGlyphOutline does (Wine's too, which draws the text of DIB
+// sections through it). FreeType's own monochrome renderer rounds that box instead and clips
+// what the outline lights outside it, which moves a column of some glyphs by a pixel (the
+// linked Japanese face's "空" at 9 pixels per em among them).
+bool render_outline(FT_GlyphSlot slot, glyph_image& image) {
+    const FT_Glyph_Metrics& metrics = slot->metrics;
+    FT_Pos left = metrics.horiBearingX & -64, right = (metrics.horiBearingX + metrics.width + 63) & -64;
+    FT_Pos top = (metrics.horiBearingY + 63) & -64, bottom = (metrics.horiBearingY - metrics.height) & -64;
+    FT_Bitmap bitmap{};
+    bitmap.width = static_cast<unsigned>((right - left) >> 6);
+    bitmap.rows = static_cast<unsigned>((top - bottom) >> 6);
+    bitmap.pitch = static_cast<int>((bitmap.width + 7) / 8);
+    bitmap.pixel_mode = FT_PIXEL_MODE_MONO;
+    std::vector<unsigned char> pixels(static_cast<size_t>(bitmap.pitch) * bitmap.rows);
+    bitmap.buffer = pixels.data();
+    FT_Outline_Translate(&slot->outline, -left, -bottom);
+    if (!pixels.empty() && FT_Outline_Get_Bitmap(library(), &slot->outline, &bitmap) != 0) return false;
+    image.left = static_cast<int>(left >> 6);
+    image.top = static_cast<int>(top >> 6);
+    copy_ink(bitmap, image.ink);
+    return true;
+}
+
 glyph_image rasterise(const sized_face& sized, FT_UInt index) {
     glyph_image image;
     FT_Activate_Size(sized.size);
@@ -185,22 +223,16 @@ glyph_image rasterise(const sized_face& sized, FT_UInt index) {
     // Hinted for a one-bit bitmap, as Wine hints the glyphs it draws without anti-aliasing: faces
     // with detailed hinting instructions (DejaVu Sans) come out otherwise at these small sizes.
     if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO) != 0) return image;
-    if (face->glyph->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(face->glyph, FT_RENDER_MODE_MONO) != 0)
-        return image;
-    const FT_Bitmap& bitmap = face->glyph->bitmap;
-    image.advance = static_cast<int>((face->glyph->advance.x + 32) >> 6);
-    image.measure = measure >= 0 ? measure : image.advance;
-    image.left = face->glyph->bitmap_left;
-    image.top = face->glyph->bitmap_top;
-    image.ink.clear(static_cast<int>(bitmap.width), static_cast<int>(bitmap.rows));
-    for (int y = 0; y < image.ink.rows; ++y) {
-        const unsigned char* line = bitmap.buffer + static_cast<ptrdiff_t>(y) * bitmap.pitch;
-        uint64_t* words = image.ink.bits.data() + static_cast<ptrdiff_t>(y) * image.ink.words_per_row;
-        for (int x = 0; x < image.ink.width; ++x) {
-            bool lit = bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? (line[x >> 3] >> (7 - (x & 7))) & 1 : line[x] >= 128;
-            if (lit) words[x / 64] |= uint64_t{1} << (x % 64);
-        }
+    FT_GlyphSlot slot = face->glyph;
+    if (slot->format == FT_GLYPH_FORMAT_BITMAP) {
+        image.left = slot->bitmap_left;
+        image.top = slot->bitmap_top;
+        copy_ink(slot->bitmap, image.ink);
+    } else if (!render_outline(slot, image)) {
+        return glyph_image{};
     }
+    image.advance = static_cast<int>((slot->advance.x + 32) >> 6);
+    image.measure = measure >= 0 ? measure : image.advance;
     return image;
 }
 
