@@ -22,9 +22,32 @@ cmake_path(ABSOLUTE_PATH KEYLUME_MODULE_INSTALL_DIR BASE_DIRECTORY /usr NORMALIZ
 set(manual_page ${CMAKE_BINARY_DIR}/docs/keylume-sim.1)
 configure_file(${CMAKE_SOURCE_DIR}/docs/keylume-sim.1.in ${manual_page} @ONLY)
 
+# The copyright file in Debian's machine-readable format: the project's MIT licence (Expat in
+# Debian's names) for every file, its notice and terms taken from LICENSE.
+file(READ ${CMAKE_SOURCE_DIR}/LICENSE licence)
+if(NOT licence MATCHES "Copyright \\(c\\) ([^\n]+)\n+(Permission is hereby granted.*)$")
+  message(FATAL_ERROR "LICENSE: no 'Copyright (c) ...' line followed by the MIT licence's terms")
+endif()
+set(copyright_notice "${CMAKE_MATCH_1}")
+string(STRIP "${CMAKE_MATCH_2}" licence_terms)
+# In a field, each line is indented by one space, and an empty line is written as " .".
+string(REPLACE "\n\n" "\n.\n" licence_terms "${licence_terms}")
+string(REPLACE "\n" "\n " licence_terms "${licence_terms}")
+set(copyright_file ${CMAKE_BINARY_DIR}/docs/copyright)
+file(CONFIGURE OUTPUT ${copyright_file} @ONLY CONTENT
+"Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
+Upstream-Name: Keylume
+Source: the Keylume source tree this package is built from, which has no public location yet
+
+Files: *
+Copyright: @copyright_notice@
+License: Expat
+ @licence_terms@
+")
+
 # Debian's documents are compressed with gzip -9n (no name, no time: the same bytes every build).
 set(compressed_documents)
-foreach(document ${manual_page} ${CMAKE_SOURCE_DIR}/docs/changelog)
+foreach(document ${manual_page} ${CMAKE_SOURCE_DIR}/docs/changelog ${CMAKE_SOURCE_DIR}/README.md)
   get_filename_component(name ${document} NAME)
   set(compressed ${CMAKE_BINARY_DIR}/docs/${name}.gz)
   add_custom_command(OUTPUT ${compressed}
@@ -36,6 +59,7 @@ endforeach()
 add_custom_target(keylume_sim_documents ALL DEPENDS ${compressed_documents})
 list(GET compressed_documents 0 manual_page_gz)
 list(GET compressed_documents 1 changelog_gz)
+list(GET compressed_documents 2 readme_gz)
 
 # Packing builds nothing: the release's build preset builds keylume-sim and its documents only.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
@@ -45,14 +69,14 @@ install(TARGETS keylume_component shared keylume_win32 keylume_lcdserver
         LIBRARY DESTINATION ${KEYLUME_MODULE_INSTALL_DIR}
                 PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(FILES ${manual_page_gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${CMAKE_SOURCE_DIR}/README.md ${changelog_gz} DESTINATION ${doc_folder})
-install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION ${doc_folder} RENAME copyright)
+install(FILES ${readme_gz} ${changelog_gz} ${copyright_file} DESTINATION ${doc_folder})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME keylume-sim)
 set(CPACK_PACKAGE_VERSION ${KEYLUME_VERSION_TEXT})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# A placeholder until the package has a maintainer (docs/packaging.md says where a real one goes).
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Keylume developers <keylume@example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -74,6 +98,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CPACK_PACKAGING_INSTALL_PREFIX
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine, fonts-dejavu-core, fonts-droid-fallback")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "mpv, mpv-mpris")
 set(CPACK_STRIP_FILES ON)
+# The package needs nothing done when it is installed or removed: no maintainer scripts.
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/debian-package-without-ldconfig.cmake)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
