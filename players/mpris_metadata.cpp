@@ -4,9 +4,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "position_estimate.h"
 #include "utf8_text.h"
 
-namespace velvox_host {
+namespace keylume_players {
+
+using velvox_host::file_name_of;
+using velvox_host::max_text_bytes;
+using velvox_host::tag_map;
+using velvox_host::track_record;
+namespace utf8 = velvox_host::utf8;
 
 namespace {
 
@@ -69,7 +76,7 @@ double length_of(const mpris_metadata& metadata) {
     auto entry = metadata.find("mpris:length");
     int64_t microseconds = 0;
     if (entry == metadata.end() || !number_of(entry->second, microseconds) || microseconds <= 0) return -1;
-    return static_cast<double>(microseconds) / 1e6;
+    return std::min(static_cast<double>(microseconds) / 1e6, longest_play_seconds);
 }
 
 int hex_digit(char c) {
@@ -156,4 +163,4 @@ mpris_track track_from_metadata(const mpris_metadata& metadata) {
     return track;
 }
 
-}  // namespace velvox_host
+}  // namespace keylume_players

@@ -52,21 +52,20 @@ std::vector<scripted_key> key_script(const std::string& text) {
     return keys;
 }
 
-// "mpv,vlc" or "spotify,%any"; a name that looks like a file is refused, since files play
-// without --follow.
-std::vector<std::string> followed_players(const std::string& list) {
-    const std::string not_a_file = "--follow takes the names of players on the D-Bus session bus, and '" + list +
-                                   "' names a file: files play without --follow (keylume-sim FILE)";
+// "mpv,vlc" or "spotify,%any": every entry that can be a player's name is one, even where a file
+// of that name is at hand, which a note says.
+std::vector<std::string> followed_players(const std::string& list, std::vector<std::string>& notes) {
     std::vector<std::string> names;
     try {
-        names = velvox_host::parse_player_list(list);
+        names = keylume_players::parse_player_list(list);
     } catch (const std::invalid_argument& error) {
-        if (list.find('/') != std::string::npos) throw usage_error(not_a_file);
-        throw usage_error(std::string("--follow: ") + error.what());
+        throw usage_error(std::string("--follow takes the names of players on the D-Bus session bus: ") + error.what() +
+                          "; files play without --follow (keylume-sim FILE)");
     }
     for (const std::string& name : names) {
         std::error_code ignored;
-        if (std::filesystem::exists(name, ignored)) throw usage_error(not_a_file);
+        if (std::filesystem::exists(name, ignored))
+            notes.push_back("--follow takes '" + name + "' as a player's name, not as the file of that name here");
     }
     return names;
 }
@@ -133,7 +132,7 @@ command_line parse_command_line(const std::vector<std::string>& arguments) {
         } else if (argument == "--follow") {
             run.follow = true;
             if (i + 1 < arguments.size() && !arguments[i + 1].starts_with("-"))
-                run.players = followed_players(arguments[++i]);
+                run.players = followed_players(arguments[++i], chosen.notes);
         } else if (argument.starts_with("-") && argument != "-") {
             throw usage_error("unknown option '" + argument + "' (see --help)");
         } else {

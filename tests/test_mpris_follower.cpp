@@ -24,7 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using events = std::vector<std::string>;
-using velvox_host::follow_clock;
+using keylume_players::follow_clock;
 
 // How long a poll may take: it never waits for a player, so this is far above what it needs.
 constexpr auto prompt = 20ms;
@@ -38,7 +38,7 @@ long count_starting(const events& seen, const std::string& start) {
 }
 
 TEST(PositionEstimate, MovesAtThePlayersRateWhilePlayingAndHoldsOtherwise) {
-    velvox_host::position_estimate position;
+    keylume_players::position_estimate position;
     const follow_clock::time_point start{};
     position.set(10, start);
     EXPECT_DOUBLE_EQ(position.at(start + 2s), 10);  // not playing
@@ -81,8 +81,8 @@ protected:
     void follow(std::vector<std::string> preferences = {}) {
         m_follower.reset();
         m_seen.clear();
-        m_follower = std::make_unique<velvox_host::mpris_follower>(
-            *m_registry, velvox_host::player_preferences(std::move(preferences)), [this] { return m_now; });
+        m_follower = std::make_unique<keylume_players::mpris_follower>(
+            *m_registry, keylume_players::player_preferences(std::move(preferences)), [this] { return m_now; });
     }
 
     // One turn of the host's loop, 100 ms after the one before; the events it sent.
@@ -114,7 +114,7 @@ protected:
     service_ptr_t<velvox_host::host_playback_registry> m_registry =
         make_counted_service<velvox_host::host_playback_registry>();
     keylume_test::event_log m_log;
-    std::unique_ptr<velvox_host::mpris_follower> m_follower;
+    std::unique_ptr<keylume_players::mpris_follower> m_follower;
     follow_clock::time_point m_now{};
     std::vector<pid_t> m_players;
     events m_seen;

@@ -6,10 +6,10 @@
 
 namespace {
 
-using velvox_host::mpris_metadata;
-using velvox_host::path_of_url;
+using keylume_players::mpris_metadata;
+using keylume_players::path_of_url;
+using keylume_players::track_from_metadata;
 using velvox_host::track_fields;
-using velvox_host::track_from_metadata;
 
 std::string field(const velvox_host::track_record& record, const std::string& name) {
     std::string value;
@@ -30,7 +30,7 @@ TEST(MprisMetadata, EntriesBecomeTheHostsFields) {
         {"mpris:length", sdbus::Variant(int64_t{245700000})},
         {"xesam:url", sdbus::Variant(std::string("file:///music/Small%20Hours/04%20Lanterns.mp3"))},
     };
-    const velvox_host::mpris_track track = track_from_metadata(metadata);
+    const keylume_players::mpris_track track = track_from_metadata(metadata);
     EXPECT_EQ(track.track_id, "/org/mpv/Track/3");
     EXPECT_EQ(field(track.record, "title"), "Lanterns");
     EXPECT_EQ(field(track.record, "artist"), "Nina Ray, Oto");
@@ -46,7 +46,8 @@ TEST(MprisMetadata, EntriesBecomeTheHostsFields) {
 }
 
 TEST(MprisMetadata, WithoutALengthTheLengthIsUnknown) {
-    const velvox_host::mpris_track track = track_from_metadata({{"xesam:title", sdbus::Variant(std::string("Live"))}});
+    const keylume_players::mpris_track track =
+        track_from_metadata({{"xesam:title", sdbus::Variant(std::string("Live"))}});
     EXPECT_LT(track.record.length_seconds, 0);
     EXPECT_EQ(field(track.record, "length"), "(unknown)");
 }
