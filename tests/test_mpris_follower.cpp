@@ -11,11 +11,13 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <thread>
 
 #include "counted_service.h"
 #include "mpris_follower.h"
+#include "player_choice.h"
 #include "support/playback_event_log.h"
 #include "support/private_bus.h"
 
@@ -50,6 +52,66 @@ TEST(PositionEstimate, MovesAtThePlayersRateWhilePlayingAndHoldsOtherwise) {
     position.set_length(17);
     position.set_moving(true, start + 10s);
     EXPECT_DOUBLE_EQ(position.at(start + 20s), 17);  // held to the length
+}
+
+// Whatever numbers a player sends for its rate and position, the estimate stays a number within
+// 0..the longest play time, and its whole seconds convert without overflow.
+TEST(PositionEstimate, HostileRatesAndPositionsGiveABoundedPosition) {
+    using limits = std::numeric_limits<double>;
+    const follow_clock::time_point start{};
+    keylume_players::player_state player;
+    player.take_properties(
+        {{"PlaybackStatus", sdbus::Variant(std::string("Playing"))}, {"Position", sdbus::Variant(int64_t{10000000})}},
+        start);
+    for (double rate : {limits::quiet_NaN(), -limits::infinity(), -2.0})
+        player.take_properties({{"Rate", sdbus::Variant(rate)}}, start);
+    EXPECT_DOUBLE_EQ(player.position.at(start + 2s), 12) << "a rate that means nothing is ignored";
+    for (double rate : {1e300, limits::infinity()})
+        player.take_properties({{"Rate", sdbus::Variant(rate)}}, start + 2s);
+    EXPECT_DOUBLE_EQ(player.position.at(start + 3s), 12 + keylume_players::position_estimate::fastest_rate);
+    EXPECT_EQ(player.position.at(start + 1000000h), keylume_players::longest_play_seconds);
+    player.take_properties({{"Position", sdbus::Variant(std::numeric_limits<int64_t>::min())}}, start);
+    EXPECT_EQ(player.position.at(start), 0);
+    player.take_seek(std::numeric_limits<int64_t>::max(), start);
+    EXPECT_EQ(player.position.at(start), keylume_players::longest_play_seconds);
+}
+
+// The choice of player, over players' states alone.
+class PlayerChoice : public ::testing::Test {
+protected:
+    keylume_players::player_state& add(int rank, keylume_players::playback_status status) {
+        m_states.push_back(std::make_unique<keylume_players::player_state>());
+        m_states.back()->rank = rank;
+        m_states.back()->status = status;
+        return *m_states.back();
+    }
+    const keylume_players::player_state* choose(const keylume_players::player_state* followed) {
+        std::vector<keylume_players::player_state*> players;
+        for (const auto& state : m_states) players.push_back(state.get());
+        return keylume_players::choose_player(players, followed);
+    }
+    std::vector<std::unique_ptr<keylume_players::player_state>> m_states;
+};
+
+using status = keylume_players::playback_status;
+
+TEST_F(PlayerChoice, AFollowedPlayerThatStopsGivesWay) {
+    const auto& other = add(0, status::paused);
+    auto& followed = add(0, status::playing);
+    followed.status = status::stopped;
+    EXPECT_EQ(choose(&followed), &other);
+}
+
+TEST_F(PlayerChoice, PreferenceComesBeforeStatus) {
+    add(1, status::playing);
+    const auto& preferred = add(0, status::paused);
+    EXPECT_EQ(choose(nullptr), &preferred);
+}
+
+TEST_F(PlayerChoice, PlayingComesBeforePausedAmongEquals) {
+    const auto& paused = add(0, status::paused);
+    const auto& playing = add(0, status::playing);
+    EXPECT_EQ(choose(&paused), &playing);
 }
 
 class Follower : public ::testing::Test {

@@ -2,7 +2,10 @@
 // from, lengths in microseconds, and file URLs decoded to paths.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "mpris_metadata.h"
+#include "position_estimate.h"
 
 namespace {
 
@@ -69,6 +72,17 @@ TEST(MprisMetadata, EscapesThatWouldNotGiveUtf8StayAsWritten) {
     EXPECT_EQ(field(track_from_metadata({{"xesam:url", sdbus::Variant(std::string("file:///m/Caf%E9.mp3"))}}).record,
                     "filename"),
               "Caf%E9");
+}
+
+TEST(MprisMetadata, LengthsThatMeanNothingAreUnknownAndHugeOnesAreHeld) {
+    auto length = [](sdbus::Variant value) {
+        return track_from_metadata({{"mpris:length", value}}).record.length_seconds;
+    };
+    EXPECT_LT(length(sdbus::Variant(int64_t{-5000000})), 0);
+    EXPECT_LT(length(sdbus::Variant(int64_t{0})), 0);
+    EXPECT_LT(length(sdbus::Variant(std::numeric_limits<double>::quiet_NaN())), 0);  // not a whole number
+    EXPECT_EQ(length(sdbus::Variant(std::numeric_limits<uint64_t>::max())), keylume_players::longest_play_seconds);
+    EXPECT_EQ(length(sdbus::Variant(std::numeric_limits<int64_t>::max())), keylume_players::longest_play_seconds);
 }
 
 }  // namespace
