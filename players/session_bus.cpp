@@ -50,7 +50,8 @@ session_bus_opening::session_bus_opening(std::vector<bus_match> matches, std::ch
         std::string error;
         try {
             std::unique_ptr<sdbus::IConnection> connection = sdbus::createSessionBusConnection();
-            connection->setMethodCallTimeout(patience);
+            // Longer than the opener waits: a bus that does not answer is reported as such.
+            connection->setMethodCallTimeout(2 * patience);
             std::vector<sdbus::Slot> slots;
             for (const bus_match& match : matches) slots.push_back(connection->addMatch(match.rule, match.handler));
             bus = std::make_unique<open_bus>(std::move(connection), std::move(slots));

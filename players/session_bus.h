@@ -45,7 +45,7 @@ private:
 class session_bus_opening {
 public:
     // Starts opening it, the matches added once it is up; their handlers are called only from the
-    // dispatch of the connection taken. Bus calls on the way are given up after `patience`.
+    // dispatch of the connection taken.
     session_bus_opening(std::vector<bus_match> matches, std::chrono::seconds patience);
     // Gives the opening up: a connection that comes later is closed.
     ~session_bus_opening();
