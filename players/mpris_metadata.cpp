@@ -19,13 +19,17 @@ namespace {
 
 std::string bounded(std::string_view text) { return std::string(utf8::cut_to_bytes(text, max_text_bytes)); }
 
-// One text, or every text of a list of texts; nothing for a value of another type.
+// The most texts kept of a list: more artists or genres than any track has.
+constexpr std::size_t most_texts = 32;
+
+// One text, or the first most_texts texts of a list of texts; nothing for a value of another type.
 std::vector<std::string> texts_of(const sdbus::Variant& value) {
     if (value.containsValueOfType<std::string>()) return {bounded(value.get<std::string>())};
     if (value.containsValueOfType<sdbus::ObjectPath>()) return {bounded(value.get<sdbus::ObjectPath>())};
     std::vector<std::string> texts;
     if (value.containsValueOfType<std::vector<std::string>>())
-        for (const std::string& text : value.get<std::vector<std::string>>()) texts.push_back(bounded(text));
+        for (const std::string& text : value.get<std::vector<std::string>>())
+            if (texts.size() < most_texts) texts.push_back(bounded(text));
     return texts;
 }
 

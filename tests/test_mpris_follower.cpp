@@ -242,6 +242,24 @@ TEST_F(Follower, AFloodOfChangesIsAppliedOncePerTurnAndOnlyAShareAtATime) {
     EXPECT_LE(largest_step, keylume_players::mpris_follower::messages_per_poll);
 }
 
+// When the followed player leaves, the next one's first time is where it is by now: its estimate
+// moved with the clock while another was followed (b is at 6 s when first read, and is followed
+// at least two and a half seconds of the follower's clock later).
+TEST_F(Follower, ANewlyFollowedPlayerShowsItsTimeNowFromTheFirstEvent) {
+    const pid_t a = start_player({"--name", "a", "--title", "A Song", "--from", "30"});
+    start_player({"--name", "b", "--title", "B Song", "--from", "6"});
+    follow({"a", "b"});
+    ASSERT_TRUE(tick_until_event("time 30")) << testing::PrintToString(m_seen);
+    for (int turn = 0; turn < 30; ++turn, std::this_thread::sleep_for(10ms)) tick();
+    kill(a, SIGKILL);
+    ASSERT_TRUE(tick_until_event("new B Song")) << testing::PrintToString(m_seen);
+    const auto switched = std::find(m_seen.begin(), m_seen.end(), "new B Song");
+    const auto first_time =
+        std::find_if(switched, m_seen.end(), [](const std::string& event) { return event.starts_with("time "); });
+    ASSERT_NE(first_time, m_seen.end()) << testing::PrintToString(m_seen);
+    EXPECT_GE(std::stod(first_time->substr(5)), 8) << testing::PrintToString(m_seen);
+}
+
 TEST_F(Follower, PreferencesComeBeforeWhetherAPlayerPlays) {
     start_player({"--name", "alpha", "--title", "Alpha Song"});
     start_player({"--name", "beta.instance7", "--title", "Beta Song", "--paused"});
