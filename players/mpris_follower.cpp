@@ -39,14 +39,6 @@ mpris_follower::mpris_follower(velvox_host::host_playback_registry& registry, pl
         bus_patience);
 }
 
-mpris_follower::~mpris_follower() {
-    // What uses the connection goes before it.
-    m_bridge.follow(nullptr);
-    m_players.clear();
-    m_names.reset();
-    m_bus_object.reset();
-}
-
 sdbus::message_handler mpris_follower::handled_by(void (mpris_follower::*handler)(sdbus::Message&)) {
     return [this, handler](sdbus::Message& message) { contained([&] { (this->*handler)(message); }); };
 }

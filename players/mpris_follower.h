@@ -48,7 +48,6 @@ public:
     // Starts opening the session bus; poll() throws mpris_error when it cannot be reached.
     mpris_follower(velvox_host::host_playback_registry& registry, player_preferences wanted,
                    clock_function clock = follow_clock::now);
-    ~mpris_follower();
     mpris_follower(const mpris_follower&) = delete;
     mpris_follower& operator=(const mpris_follower&) = delete;
 
@@ -101,6 +100,7 @@ private:
     follow_clock::time_point m_now;  // of the current poll
     reply_context m_replies;
     playback_bridge m_bridge;
+    // From here on, what uses the connection comes after it, and so goes before it.
     std::unique_ptr<session_bus_opening> m_opening;  // until the bus is open
     std::unique_ptr<open_bus> m_bus;
     std::unique_ptr<sdbus::IProxy> m_bus_object;

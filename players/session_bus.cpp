@@ -27,7 +27,11 @@ open_bus::open_bus(std::unique_ptr<sdbus::IConnection> connection, std::vector<s
 open_bus::~open_bus() {
     // sd-bus flushes what is unsent before it closes, for as long as that takes: with the socket
     // shut down first, the flush ends at once.
-    shutdown(m_connection->getEventLoopPollData().fd, SHUT_RDWR);
+    try {
+        shutdown(m_connection->getEventLoopPollData().fd, SHUT_RDWR);
+    } catch (const sdbus::Error&) {
+        // a connection already closed: nothing to flush
+    }
     m_matches.clear();
 }
 
