@@ -35,8 +35,8 @@ int main(int argc, char** argv) {
         player = keylume_test::start_program({KEYLUME_BAD_PLAYER, "--name", "bench", "--title", "Lanterns"},
                                              (folder / "player.log").string());
         auto registry = make_counted_service<velvox_host::host_playback_registry>();
-        velvox_host::follow_clock::time_point now{};
-        velvox_host::mpris_follower follower(*registry, velvox_host::player_preferences(), [&] { return now; });
+        keylume_players::follow_clock::time_point now{};
+        keylume_players::mpris_follower follower(*registry, keylume_players::player_preferences(), [&] { return now; });
         auto tick = [&] {
             now += std::chrono::milliseconds(100);
             follower.poll();

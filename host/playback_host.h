@@ -68,6 +68,9 @@ private:
 
 service_ptr_t<track_handle> make_track_handle(track_record record, bool has_info = true);
 
+// The reason handed with playback_stopped.
+enum stop_reason : uint32_t { stopped_by_user = 0, stopped_at_end = 1, stopped_for_another = 2 };
+
 // Keeps the registered play_callbacks with their event masks and delivers each event only to
 // those that asked for it (bit n of the mask for operation n).
 class host_playback_registry : public playback_callback_registry {

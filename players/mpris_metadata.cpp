@@ -4,21 +4,32 @@
 #include <cstdint>
 #include <vector>
 
+#include "position_estimate.h"
 #include "utf8_text.h"
 
-namespace velvox_host {
+namespace keylume_players {
+
+using velvox_host::file_name_of;
+using velvox_host::max_text_bytes;
+using velvox_host::tag_map;
+using velvox_host::track_record;
+namespace utf8 = velvox_host::utf8;
 
 namespace {
 
 std::string bounded(std::string_view text) { return std::string(utf8::cut_to_bytes(text, max_text_bytes)); }
 
-// One text, or every text of a list of texts; nothing for a value of another type.
+// The most texts kept of a list: more artists or genres than any track has.
+constexpr std::size_t most_texts = 32;
+
+// One text, or the first most_texts texts of a list of texts; nothing for a value of another type.
 std::vector<std::string> texts_of(const sdbus::Variant& value) {
     if (value.containsValueOfType<std::string>()) return {bounded(value.get<std::string>())};
     if (value.containsValueOfType<sdbus::ObjectPath>()) return {bounded(value.get<sdbus::ObjectPath>())};
     std::vector<std::string> texts;
     if (value.containsValueOfType<std::vector<std::string>>())
-        for (const std::string& text : value.get<std::vector<std::string>>()) texts.push_back(bounded(text));
+        for (const std::string& text : value.get<std::vector<std::string>>())
+            if (texts.size() < most_texts) texts.push_back(bounded(text));
     return texts;
 }
 
@@ -69,7 +80,7 @@ double length_of(const mpris_metadata& metadata) {
     auto entry = metadata.find("mpris:length");
     int64_t microseconds = 0;
     if (entry == metadata.end() || !number_of(entry->second, microseconds) || microseconds <= 0) return -1;
-    return static_cast<double>(microseconds) / 1e6;
+    return std::min(static_cast<double>(microseconds) / 1e6, longest_play_seconds);
 }
 
 int hex_digit(char c) {
@@ -156,4 +167,4 @@ mpris_track track_from_metadata(const mpris_metadata& metadata) {
     return track;
 }
 
-}  // namespace velvox_host
+}  // namespace keylume_players

@@ -11,14 +11,14 @@
 
 #include "track_info.h"
 
-namespace velvox_host {
+namespace keylume_players {
 
 using mpris_metadata = std::map<std::string, sdbus::Variant>;
 
 struct mpris_track {
     std::string track_id;  // mpris:trackid; empty when not sent
     std::string url;       // xesam:url; empty when not sent
-    track_record record;
+    velvox_host::track_record record;
 
     // The same track of the player: the same track id and the same URL.
     bool same_track(const mpris_track& other) const { return track_id == other.track_id && url == other.url; }
@@ -30,7 +30,8 @@ struct mpris_track {
 //   xesam:albumArtist (several values) become title, album, genre, artist and albumartist;
 //   xesam:trackNumber, xesam:discNumber become tracknumber, discnumber;
 //   xesam:contentCreated (an ISO 8601 date) gives date, its year;
-//   mpris:length (microseconds) gives the length, unknown (below 0) when not sent;
+//   mpris:length (microseconds) gives the length, unknown (below 0) when not sent or not above 0,
+//   held to longest_play_seconds;
 //   xesam:url gives the path and the file name (see path_of_url).
 // Texts are cut at max_text_bytes, the most a template evaluation gives, at a character boundary.
 mpris_track track_from_metadata(const mpris_metadata& metadata);
@@ -40,4 +41,4 @@ mpris_track track_from_metadata(const mpris_metadata& metadata);
 // they stay as written. Any other URL as it is.
 std::string path_of_url(std::string_view url);
 
-}  // namespace velvox_host
+}  // namespace keylume_players

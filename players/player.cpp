@@ -3,7 +3,15 @@
 #include <cmath>
 #include <stdexcept>
 
-namespace velvox_host {
+namespace keylume_players {
+
+using velvox_host::host_playback_registry;
+using velvox_host::host_track_info;
+using velvox_host::make_track_handle;
+using velvox_host::stopped_at_end;
+using velvox_host::stopped_by_user;
+using velvox_host::stopped_for_another;
+using velvox_host::track_record;
 
 namespace {
 
@@ -106,4 +114,4 @@ void player::send_due_stream_titles() {
     }
 }
 
-}  // namespace velvox_host
+}  // namespace keylume_players

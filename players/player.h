@@ -21,15 +21,12 @@
 #include "playback_host.h"
 #include "playlist.h"
 
-namespace velvox_host {
-
-// The reason handed with playback_stopped.
-enum stop_reason : uint32_t { stopped_by_user = 0, stopped_at_end = 1, stopped_for_another = 2 };
+namespace keylume_players {
 
 class player {
 public:
     // Throws std::invalid_argument for an empty playlist.
-    player(host_playback_registry& registry, std::vector<playlist_entry> playlist, bool repeat = false);
+    player(velvox_host::host_playback_registry& registry, std::vector<playlist_entry> playlist, bool repeat = false);
 
     // Plays entry `index` of the playlist (wrapping around) from its start.
     void play(size_t index);
@@ -43,7 +40,7 @@ public:
     void seek(double seconds);
     void stop();
     // The current track's information changed (its tags were edited).
-    void edit_current(track_record edited);
+    void edit_current(velvox_host::track_record edited);
     // Play time passes.
     void advance(uint32_t milliseconds);
 
@@ -61,7 +58,7 @@ private:
     void finish_track();
     void send_due_stream_titles();
 
-    host_playback_registry& m_registry;
+    velvox_host::host_playback_registry& m_registry;
     std::vector<playlist_entry> m_playlist;
     bool m_repeat;
     size_t m_index = 0;
@@ -71,4 +68,4 @@ private:
     size_t m_titles_sent = 0;  // stream titles of the current entry already delivered
 };
 
-}  // namespace velvox_host
+}  // namespace keylume_players

@@ -1,17 +1,18 @@
 #include "player_preferences.h"
 
+#include <algorithm>
 #include <stdexcept>
 
-namespace velvox_host {
+namespace keylume_players {
 
 namespace {
 
-constexpr std::string_view player_prefix = "org.mpris.MediaPlayer2.";
+// The longest bus name D-Bus takes.
+constexpr std::size_t longest_bus_name = 255;
 
-// The characters of a bus name's elements, and the dots between them.
-bool bus_name_character(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
-           c == '.';
+// The characters of a bus name's elements.
+bool element_character(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
 }
 
 bool takes(std::string_view name, std::string_view player) {
@@ -40,21 +41,30 @@ std::string player_preferences::text() const {
     return joined;
 }
 
+bool can_be_player_name(std::string_view name) {
+    if (name.empty() || player_prefix.size() + name.size() > longest_bus_name) return false;
+    bool element_started = false;
+    for (char c : name) {
+        if (c == '.' && !element_started) return false;
+        if (c != '.' && !element_character(c)) return false;
+        element_started = c != '.';
+    }
+    return element_started;
+}
+
 std::vector<std::string> parse_player_list(std::string_view list) {
     std::vector<std::string> names;
     for (std::size_t start = 0; start <= list.size();) {
         const std::size_t end = std::min(list.find(',', start), list.size());
         const std::string_view name = list.substr(start, end - start);
         if (name.empty()) throw std::invalid_argument("an empty player name in '" + std::string(list) + "'");
-        if (name != player_preferences::any)
-            for (char c : name)
-                if (!bus_name_character(c))
-                    throw std::invalid_argument("'" + std::string(name) +
-                                                "' is not a player name (letters, digits, _, - and . only)");
+        if (name != player_preferences::any && !can_be_player_name(name))
+            throw std::invalid_argument("'" + std::string(name) +
+                                        "' cannot be a player's name (letters, digits, _ and - between dots only)");
         names.emplace_back(name);
         start = end + 1;
     }
     return names;
 }
 
-}  // namespace velvox_host
+}  // namespace keylume_players

@@ -7,7 +7,10 @@
 #include <string_view>
 #include <vector>
 
-namespace velvox_host {
+namespace keylume_players {
+
+// What every MPRIS player's bus name starts with.
+inline constexpr std::string_view player_prefix = "org.mpris.MediaPlayer2.";
 
 class player_preferences {
 public:
@@ -26,8 +29,12 @@ private:
     std::vector<std::string> m_names;
 };
 
+// Whether `name` can end a player's bus name: dot-separated elements of letters, digits, _ and -,
+// and no longer than a bus name may be.
+bool can_be_player_name(std::string_view name);
+
 // Splits a comma-separated list of player names. Throws std::invalid_argument saying what is
-// wrong with an empty name or one with characters a bus name cannot hold.
+// wrong with the first entry that is empty or cannot be a player's name, naming that entry alone.
 std::vector<std::string> parse_player_list(std::string_view list);
 
-}  // namespace velvox_host
+}  // namespace keylume_players

@@ -7,7 +7,10 @@
 #include <fstream>
 #include <sstream>
 
-namespace velvox_host {
+namespace keylume_players {
+
+using velvox_host::file_name_of;
+using velvox_host::track_record;
 
 namespace {
 
@@ -146,4 +149,4 @@ track_record with_stream_title(const track_record& station, std::string_view tit
     return info;
 }
 
-}  // namespace velvox_host
+}  // namespace keylume_players

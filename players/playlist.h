@@ -27,7 +27,7 @@
 
 #include "track_info.h"
 
-namespace velvox_host {
+namespace keylume_players {
 
 struct stream_title {
     double at_seconds;
@@ -35,7 +35,7 @@ struct stream_title {
 };
 
 struct playlist_entry {
-    track_record track;
+    velvox_host::track_record track;
     std::vector<stream_title> stream_titles;  // empty for a track that is not a stream
 };
 
@@ -51,6 +51,6 @@ std::vector<playlist_entry> parse_playlist(std::string_view text, std::string_vi
 std::vector<playlist_entry> load_playlist(const std::string& path);
 
 // The information a stream delivers when its title changes: the station's record with the new title.
-track_record with_stream_title(const track_record& station, std::string_view title);
+velvox_host::track_record with_stream_title(const velvox_host::track_record& station, std::string_view title);
 
-}  // namespace velvox_host
+}  // namespace keylume_players

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <chrono>
 
-#include "position_estimate.h"
+#include "follow_clock.h"
 
-namespace velvox_host {
+namespace keylume_players {
 
 class retried_read {
 public:
@@ -35,4 +35,4 @@ private:
     follow_clock::time_point m_retry_at{};
 };
 
-}  // namespace velvox_host
+}  // namespace keylume_players

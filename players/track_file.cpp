@@ -13,7 +13,11 @@
 #include <fstream>
 #include <system_error>
 
-namespace velvox_host {
+namespace keylume_players {
+
+using velvox_host::file_name_of;
+using velvox_host::technical_info;
+using velvox_host::track_record;
 
 namespace {
 
@@ -98,4 +102,4 @@ bool has_audio_file_extension(const std::string& path) {
     return TagLib::FileRef::defaultFileExtensions().contains(TagLib::String(extension, TagLib::String::UTF8));
 }
 
-}  // namespace velvox_host
+}  // namespace keylume_players

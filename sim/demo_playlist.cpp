@@ -6,7 +6,7 @@ namespace keylume_sim {
 
 namespace {
 
-using velvox_host::playlist_entry;
+using keylume_players::playlist_entry;
 
 playlist_entry demo_track(const char* title, const char* artist, const char* album, const char* date, double length,
                           const char* file) {

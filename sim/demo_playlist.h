@@ -9,6 +9,6 @@ namespace keylume_sim {
 
 // Short and long titles, accented Latin, Cyrillic and Japanese, a track without tags, and a
 // stream whose title changes while it plays.
-std::vector<velvox_host::playlist_entry> demo_playlist();
+std::vector<keylume_players::playlist_entry> demo_playlist();
 
 }  // namespace keylume_sim

@@ -4,6 +4,7 @@ namespace keylume_sim {
 
 // "mpv: Title  0:42 / 3:20 (paused)"; before a player appears, what is waited for.
 std::string follow_driver::status() const {
+    if (!m_follower.connected()) return "waiting for the session bus";
     const std::string player = m_follower.followed();
     if (player.empty()) {
         const std::string wanted = m_follower.wanted().text();

@@ -12,10 +12,10 @@ namespace keylume_sim {
 
 class follow_driver : public playback_driver {
 public:
-    // `players`: the players wanted, in order of preference; none for any. Throws
-    // velvox_host::mpris_error when there is no session bus.
+    // `players`: the players wanted, in order of preference; none for any. tick() throws
+    // keylume_players::mpris_error when the session bus cannot be reached or is lost.
     follow_driver(velvox_host::host_playback_registry& registry, const std::vector<std::string>& players)
-        : m_follower(registry, velvox_host::player_preferences(players)) {}
+        : m_follower(registry, keylume_players::player_preferences(players)) {}
     void tick(long) override { m_follower.poll(); }
     void toggle_pause() override { m_follower.play_pause(); }
     void next() override { m_follower.next(); }
@@ -25,7 +25,7 @@ public:
     bool real_time() const override { return true; }
 
 private:
-    velvox_host::mpris_follower m_follower;
+    keylume_players::mpris_follower m_follower;
 };
 
 }  // namespace keylume_sim

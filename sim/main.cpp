@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
         report(error.what());
         return 2;
     }
+    for (const std::string& note : chosen.notes) report(note);
     try {
         switch (chosen.what) {
             case command::help:

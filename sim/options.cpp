@@ -52,21 +52,20 @@ std::vector<scripted_key> key_script(const std::string& text) {
     return keys;
 }
 
-// "mpv,vlc" or "spotify,%any"; a name that looks like a file is refused, since files play
-// without --follow.
-std::vector<std::string> followed_players(const std::string& list) {
-    const std::string not_a_file = "--follow takes the names of players on the D-Bus session bus, and '" + list +
-                                   "' names a file: files play without --follow (keylume-sim FILE)";
+// "mpv,vlc" or "spotify,%any": every entry that can be a player's name is one, even where a file
+// of that name is at hand, which a note says.
+std::vector<std::string> followed_players(const std::string& list, std::vector<std::string>& notes) {
     std::vector<std::string> names;
     try {
-        names = velvox_host::parse_player_list(list);
+        names = keylume_players::parse_player_list(list);
     } catch (const std::invalid_argument& error) {
-        if (list.find('/') != std::string::npos) throw usage_error(not_a_file);
-        throw usage_error(std::string("--follow: ") + error.what());
+        throw usage_error(std::string("--follow takes the names of players on the D-Bus session bus: ") + error.what() +
+                          "; files play without --follow (keylume-sim FILE)");
     }
     for (const std::string& name : names) {
         std::error_code ignored;
-        if (std::filesystem::exists(name, ignored)) throw usage_error(not_a_file);
+        if (std::filesystem::exists(name, ignored))
+            notes.push_back("--follow takes '" + name + "' as a player's name, not as the file of that name here");
     }
     return names;
 }
@@ -133,7 +132,7 @@ command_line parse_command_line(const std::vector<std::string>& arguments) {
         } else if (argument == "--follow") {
             run.follow = true;
             if (i + 1 < arguments.size() && !arguments[i + 1].starts_with("-"))
-                run.players = followed_players(arguments[++i]);
+                run.players = followed_players(arguments[++i], chosen.notes);
         } else if (argument.starts_with("-") && argument != "-") {
             throw usage_error("unknown option '" + argument + "' (see --help)");
         } else {
@@ -182,19 +181,24 @@ std::string usage_text() {
            "  --keys LIST        in a bounded run, keys typed at given ticks: TICK:KEY,... with the keys\n"
            "                     1 2 3 4 space n p u left right q (e.g. --keys 30:2,60:n)\n"
            "  --follow [PLAYERS] show what a media player on the D-Bus session bus plays (MPRIS: mpv with\n"
-           "                     mpv-mpris, VLC, Rhythmbox, ...): the one playing, else the first paused\n"
-           "                     one, moving to another when it starts playing. PLAYERS, as playerctl's\n"
-           "                     --player takes them, names the players wanted in order of preference\n"
-           "                     (the end of the bus name org.mpris.MediaPlayer2.PLAYER; %any for any):\n"
-           "                     --follow mpv,vlc or --follow spotify,%any. Runs in real time, bounded\n"
-           "                     runs too; the player keys go to the player\n"
+           "                     mpv-mpris, VLC, Rhythmbox, ...): of those playing or paused, the most\n"
+           "                     preferred, playing before paused; the one followed stays until another\n"
+           "                     starts playing, and gives way at once when it stops or leaves. PLAYERS,\n"
+           "                     as playerctl's --player takes them, names the players wanted in order\n"
+           "                     of preference (the end of the bus name org.mpris.MediaPlayer2.PLAYER;\n"
+           "                     %any for any): --follow mpv,vlc or --follow spotify,%any. An entry that\n"
+           "                     can be a bus name is a player's name even beside a file of that name;\n"
+           "                     one that cannot (a path) is refused. At most 64 players are watched;\n"
+           "                     a bus silent for 5 s ends the run. Runs in real time, bounded runs too;\n"
+           "                     the player keys go to the player\n"
            "  --version          print keylume-sim's version, which is the component's, and exit\n"
            "  --help             this text\n"
            "\n"
            "Keys: 1-4 soft buttons, space pause, n / p next / previous track, left / right seek 5 s,\n"
            "u unplug / replug the keyboard, q quit (Ctrl-C too; both save the settings).\n"
            "The first two seconds show the splash view; then the first track starts. With --follow the\n"
-           "splash view stays until a player plays, and the status line names the player followed.\n"
+           "splash view stays until a player plays, and the status line names the player followed (or\n"
+           "says that the session bus is waited for).\n"
            "\n"
            "Settings: kept in $XDG_CONFIG_HOME/keylume/keylume.cfg ($HOME/.config/keylume/ when\n"
            "XDG_CONFIG_HOME is not set), loaded at start and saved at exit through the component.\n"
@@ -205,8 +209,7 @@ std::string usage_text() {
            "\n"
            "Exit status: 0 done, 1 something named on the command line cannot be used (nothing\n"
            "playable, a module that does not load, a file that cannot be written, no D-Bus session bus\n"
-           "for --follow), 2 the command line\n"
-           "is not understood.\n";
+           "for --follow, or none answering within 5 s), 2 the command line is not understood.\n";
 }
 
 }  // namespace keylume_sim

@@ -37,8 +37,9 @@ enum class command { run, help, version, prefs_show, prefs_set, prefs_reset };
 struct command_line {
     command what = command::run;
     run_options run;
-    std::string setting_name;   // prefs set
-    std::string setting_value;  // prefs set
+    std::string setting_name;        // prefs set
+    std::string setting_value;       // prefs set
+    std::vector<std::string> notes;  // what the person should know about how the line was taken
 };
 
 // Throws usage_error.

@@ -12,7 +12,7 @@ namespace keylume_sim {
 namespace {
 
 namespace fs = std::filesystem;
-using velvox_host::playlist_entry;
+using keylume_players::playlist_entry;
 
 fs::path path_of(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
 
@@ -51,19 +51,19 @@ private:
     void add_file(const std::string& path) {
         if (looks_like_playlist_description(head_of(path))) {
             try {
-                std::vector<playlist_entry> entries = velvox_host::load_playlist(path);
+                std::vector<playlist_entry> entries = keylume_players::load_playlist(path);
                 if (entries.empty()) m_skipped(path + ": the playlist has no tracks");
                 for (playlist_entry& entry : entries) m_entries.push_back(std::move(entry));
-            } catch (const velvox_host::playlist_error& error) {
+            } catch (const keylume_players::playlist_error& error) {
                 m_skipped(std::string(error.what()) + " (playlist skipped)");
             }
             return;
         }
         try {
             playlist_entry entry;
-            entry.track = velvox_host::read_track_file(path);
+            entry.track = keylume_players::read_track_file(path);
             m_entries.push_back(std::move(entry));
-        } catch (const velvox_host::track_file_error& error) {
+        } catch (const keylume_players::track_file_error& error) {
             m_skipped(std::string(error.what()) + " (skipped)");
         }
     }
@@ -83,7 +83,7 @@ private:
         for (const fs::path& child : children) {
             if (fs::is_directory(child, error))
                 add_folder(child);
-            else if (velvox_host::has_audio_file_extension(text_of(child)))
+            else if (keylume_players::has_audio_file_extension(text_of(child)))
                 add_file(text_of(child));
         }
     }

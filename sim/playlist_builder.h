@@ -22,8 +22,8 @@ public:
 // extension found in it and its subfolders, in name order (hidden entries skipped). A file that
 // cannot be used is skipped: `skipped` receives a message naming it. Throws nothing_to_play when
 // no entry is left.
-std::vector<velvox_host::playlist_entry> build_playlist(const std::vector<std::string>& inputs,
-                                                        const std::function<void(const std::string&)>& skipped);
+std::vector<keylume_players::playlist_entry> build_playlist(const std::vector<std::string>& inputs,
+                                                            const std::function<void(const std::string&)>& skipped);
 
 // Whether the text begins, after blank lines and comments, with a [track] line.
 bool looks_like_playlist_description(const std::string& text);

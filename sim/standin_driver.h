@@ -15,7 +15,7 @@ constexpr long splash_ticks = 20;
 class standin_driver : public playback_driver {
 public:
     // Throws std::invalid_argument for an empty playlist.
-    standin_driver(velvox_host::host_playback_registry& registry, std::vector<velvox_host::playlist_entry> playlist,
+    standin_driver(velvox_host::host_playback_registry& registry, std::vector<keylume_players::playlist_entry> playlist,
                    bool repeat)
         : m_player(registry, std::move(playlist), repeat) {}
     void tick(long index) override;
@@ -27,7 +27,7 @@ public:
     bool real_time() const override { return false; }
 
 private:
-    velvox_host::player m_player;
+    keylume_players::player m_player;
 };
 
 }  // namespace keylume_sim

@@ -17,9 +17,9 @@ namespace {
 constexpr int SESSION_TICKS = 1800;  // 100 ms each
 constexpr uint32_t TICK_MILLISECONDS = 100;
 
-velvox_host::playlist_entry track(const char* title, const char* artist, const char* album, const char* date,
-                                  double length) {
-    velvox_host::playlist_entry entry;
+keylume_players::playlist_entry track(const char* title, const char* artist, const char* album, const char* date,
+                                      double length) {
+    keylume_players::playlist_entry entry;
     velvox_host::track_record& record = entry.track;
     record.path = "/music/session.mp3";
     record.file_name = "session.mp3";
@@ -31,8 +31,8 @@ velvox_host::playlist_entry track(const char* title, const char* artist, const c
     return entry;
 }
 
-std::vector<velvox_host::playlist_entry> session_playlist() {
-    velvox_host::playlist_entry station = track(nullptr, "Radio Keylume", "Live", "2026", 0);
+std::vector<keylume_players::playlist_entry> session_playlist() {
+    keylume_players::playlist_entry station = track(nullptr, "Radio Keylume", "Live", "2026", 0);
     station.stream_titles = {{0, "Radio Keylume - station jingle"},
                              {5, "Ансамбль Мир - Огни большого города"},
                              {10, "山田 花子 - 東京の夜"}};
@@ -65,7 +65,7 @@ const scripted_key SCRIPT[] = {
     {1020, '1'}, {1040, 'n'}, {1130, 'n'}, {1300, '3'}, {1330, '1'}, {1450, 's'}, {1500, 'g'}, {1600, '>'}, {1700, '4'},
 };
 
-void press(lcd_server_control& keyboard, velvox_host::player& player, char key) {
+void press(lcd_server_control& keyboard, keylume_players::player& player, char key) {
     switch (key) {
         case '1':
         case '2':
@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
     display.attach();
     display.start();
     lcd_server_control& keyboard = display.server.control();
-    velvox_host::player player(*display.registry, session_playlist());
+    keylume_players::player player(*display.registry, session_playlist());
     size_t frames = 0, next_key = 0;
     for (int tick = 0; tick < SESSION_TICKS; ++tick) {
         keyboard.release_buttons(0xF);

@@ -11,11 +11,13 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <thread>
 
 #include "counted_service.h"
 #include "mpris_follower.h"
+#include "player_choice.h"
 #include "support/playback_event_log.h"
 #include "support/private_bus.h"
 
@@ -24,7 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using events = std::vector<std::string>;
-using velvox_host::follow_clock;
+using keylume_players::follow_clock;
 
 // How long a poll may take: it never waits for a player, so this is far above what it needs.
 constexpr auto prompt = 20ms;
@@ -38,7 +40,7 @@ long count_starting(const events& seen, const std::string& start) {
 }
 
 TEST(PositionEstimate, MovesAtThePlayersRateWhilePlayingAndHoldsOtherwise) {
-    velvox_host::position_estimate position;
+    keylume_players::position_estimate position;
     const follow_clock::time_point start{};
     position.set(10, start);
     EXPECT_DOUBLE_EQ(position.at(start + 2s), 10);  // not playing
@@ -50,6 +52,66 @@ TEST(PositionEstimate, MovesAtThePlayersRateWhilePlayingAndHoldsOtherwise) {
     position.set_length(17);
     position.set_moving(true, start + 10s);
     EXPECT_DOUBLE_EQ(position.at(start + 20s), 17);  // held to the length
+}
+
+// Whatever numbers a player sends for its rate and position, the estimate stays a number within
+// 0..the longest play time, and its whole seconds convert without overflow.
+TEST(PositionEstimate, HostileRatesAndPositionsGiveABoundedPosition) {
+    using limits = std::numeric_limits<double>;
+    const follow_clock::time_point start{};
+    keylume_players::player_state player;
+    player.take_properties(
+        {{"PlaybackStatus", sdbus::Variant(std::string("Playing"))}, {"Position", sdbus::Variant(int64_t{10000000})}},
+        start);
+    for (double rate : {limits::quiet_NaN(), -limits::infinity(), -2.0})
+        player.take_properties({{"Rate", sdbus::Variant(rate)}}, start);
+    EXPECT_DOUBLE_EQ(player.position.at(start + 2s), 12) << "a rate that means nothing is ignored";
+    for (double rate : {1e300, limits::infinity()})
+        player.take_properties({{"Rate", sdbus::Variant(rate)}}, start + 2s);
+    EXPECT_DOUBLE_EQ(player.position.at(start + 3s), 12 + keylume_players::position_estimate::fastest_rate);
+    EXPECT_EQ(player.position.at(start + 1000000h), keylume_players::longest_play_seconds);
+    player.take_properties({{"Position", sdbus::Variant(std::numeric_limits<int64_t>::min())}}, start);
+    EXPECT_EQ(player.position.at(start), 0);
+    player.take_seek(std::numeric_limits<int64_t>::max(), start);
+    EXPECT_EQ(player.position.at(start), keylume_players::longest_play_seconds);
+}
+
+// The choice of player, over players' states alone.
+class PlayerChoice : public ::testing::Test {
+protected:
+    keylume_players::player_state& add(int rank, keylume_players::playback_status status) {
+        m_states.push_back(std::make_unique<keylume_players::player_state>());
+        m_states.back()->rank = rank;
+        m_states.back()->status = status;
+        return *m_states.back();
+    }
+    const keylume_players::player_state* choose(const keylume_players::player_state* followed) {
+        std::vector<keylume_players::player_state*> players;
+        for (const auto& state : m_states) players.push_back(state.get());
+        return keylume_players::choose_player(players, followed);
+    }
+    std::vector<std::unique_ptr<keylume_players::player_state>> m_states;
+};
+
+using status = keylume_players::playback_status;
+
+TEST_F(PlayerChoice, AFollowedPlayerThatStopsGivesWay) {
+    const auto& other = add(0, status::paused);
+    auto& followed = add(0, status::playing);
+    followed.status = status::stopped;
+    EXPECT_EQ(choose(&followed), &other);
+}
+
+TEST_F(PlayerChoice, PreferenceComesBeforeStatus) {
+    add(1, status::playing);
+    const auto& preferred = add(0, status::paused);
+    EXPECT_EQ(choose(nullptr), &preferred);
+}
+
+TEST_F(PlayerChoice, PlayingComesBeforePausedAmongEquals) {
+    const auto& paused = add(0, status::paused);
+    const auto& playing = add(0, status::playing);
+    EXPECT_EQ(choose(&paused), &playing);
 }
 
 class Follower : public ::testing::Test {
@@ -81,8 +143,8 @@ protected:
     void follow(std::vector<std::string> preferences = {}) {
         m_follower.reset();
         m_seen.clear();
-        m_follower = std::make_unique<velvox_host::mpris_follower>(
-            *m_registry, velvox_host::player_preferences(std::move(preferences)), [this] { return m_now; });
+        m_follower = std::make_unique<keylume_players::mpris_follower>(
+            *m_registry, keylume_players::player_preferences(std::move(preferences)), [this] { return m_now; });
     }
 
     // One turn of the host's loop, 100 ms after the one before; the events it sent.
@@ -114,7 +176,7 @@ protected:
     service_ptr_t<velvox_host::host_playback_registry> m_registry =
         make_counted_service<velvox_host::host_playback_registry>();
     keylume_test::event_log m_log;
-    std::unique_ptr<velvox_host::mpris_follower> m_follower;
+    std::unique_ptr<keylume_players::mpris_follower> m_follower;
     follow_clock::time_point m_now{};
     std::vector<pid_t> m_players;
     events m_seen;
@@ -158,17 +220,44 @@ TEST_F(Follower, ASilentPlayerCostsNoWaitAndTimeGoesOnFromTheEstimate) {
     EXPECT_EQ(m_follower->followed(), "steady");
 }
 
-TEST_F(Follower, AFloodOfChangesIsAppliedOncePerTurn) {
+// The player sends far more title changes between two turns than a poll dispatches: each turn
+// takes at most its share of them (the titles are numbered), and sends one change.
+TEST_F(Follower, AFloodOfChangesIsAppliedOncePerTurnAndOnlyAShareAtATime) {
     follow();
-    start_player({"--name", "flood", "--title", "Lanterns", "--flood", "40"});
+    start_player({"--name", "flood", "--title", "Lanterns", "--flood", "1000"});
     ASSERT_TRUE(tick_until_event("new Lanterns")) << testing::PrintToString(m_seen);
-    long title_changes = 0;
+    auto title_number = [this] {
+        const std::string title = m_follower->track().title();
+        return title.size() > 9 ? std::stol(title.substr(9)) : 0L;  // "Lanterns N"
+    };
+    long title_changes = 0, last = title_number(), largest_step = 0;
     for (int turn = 0; turn < 20; ++turn, std::this_thread::sleep_for(20ms)) {
         const events sent = tick();
         EXPECT_LE(count_starting(sent, "stream track"), 1) << testing::PrintToString(sent);
         title_changes += count_starting(sent, "stream track");
+        largest_step = std::max(largest_step, title_number() - last);
+        last = title_number();
     }
     EXPECT_GT(title_changes, 0);
+    EXPECT_LE(largest_step, keylume_players::mpris_follower::messages_per_poll);
+}
+
+// When the followed player leaves, the next one's first time is where it is by now: its estimate
+// moved with the clock while another was followed (b is at 6 s when first read, and is followed
+// at least two and a half seconds of the follower's clock later).
+TEST_F(Follower, ANewlyFollowedPlayerShowsItsTimeNowFromTheFirstEvent) {
+    const pid_t a = start_player({"--name", "a", "--title", "A Song", "--from", "30"});
+    start_player({"--name", "b", "--title", "B Song", "--from", "6"});
+    follow({"a", "b"});
+    ASSERT_TRUE(tick_until_event("time 30")) << testing::PrintToString(m_seen);
+    for (int turn = 0; turn < 30; ++turn, std::this_thread::sleep_for(10ms)) tick();
+    kill(a, SIGKILL);
+    ASSERT_TRUE(tick_until_event("new B Song")) << testing::PrintToString(m_seen);
+    const auto switched = std::find(m_seen.begin(), m_seen.end(), "new B Song");
+    const auto first_time =
+        std::find_if(switched, m_seen.end(), [](const std::string& event) { return event.starts_with("time "); });
+    ASSERT_NE(first_time, m_seen.end()) << testing::PrintToString(m_seen);
+    EXPECT_GE(std::stod(first_time->substr(5)), 8) << testing::PrintToString(m_seen);
 }
 
 TEST_F(Follower, PreferencesComeBeforeWhetherAPlayerPlays) {

@@ -2,14 +2,17 @@
 // from, lengths in microseconds, and file URLs decoded to paths.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "mpris_metadata.h"
+#include "position_estimate.h"
 
 namespace {
 
-using velvox_host::mpris_metadata;
-using velvox_host::path_of_url;
+using keylume_players::mpris_metadata;
+using keylume_players::path_of_url;
+using keylume_players::track_from_metadata;
 using velvox_host::track_fields;
-using velvox_host::track_from_metadata;
 
 std::string field(const velvox_host::track_record& record, const std::string& name) {
     std::string value;
@@ -30,7 +33,7 @@ TEST(MprisMetadata, EntriesBecomeTheHostsFields) {
         {"mpris:length", sdbus::Variant(int64_t{245700000})},
         {"xesam:url", sdbus::Variant(std::string("file:///music/Small%20Hours/04%20Lanterns.mp3"))},
     };
-    const velvox_host::mpris_track track = track_from_metadata(metadata);
+    const keylume_players::mpris_track track = track_from_metadata(metadata);
     EXPECT_EQ(track.track_id, "/org/mpv/Track/3");
     EXPECT_EQ(field(track.record, "title"), "Lanterns");
     EXPECT_EQ(field(track.record, "artist"), "Nina Ray, Oto");
@@ -46,7 +49,8 @@ TEST(MprisMetadata, EntriesBecomeTheHostsFields) {
 }
 
 TEST(MprisMetadata, WithoutALengthTheLengthIsUnknown) {
-    const velvox_host::mpris_track track = track_from_metadata({{"xesam:title", sdbus::Variant(std::string("Live"))}});
+    const keylume_players::mpris_track track =
+        track_from_metadata({{"xesam:title", sdbus::Variant(std::string("Live"))}});
     EXPECT_LT(track.record.length_seconds, 0);
     EXPECT_EQ(field(track.record, "length"), "(unknown)");
 }
@@ -68,6 +72,17 @@ TEST(MprisMetadata, EscapesThatWouldNotGiveUtf8StayAsWritten) {
     EXPECT_EQ(field(track_from_metadata({{"xesam:url", sdbus::Variant(std::string("file:///m/Caf%E9.mp3"))}}).record,
                     "filename"),
               "Caf%E9");
+}
+
+TEST(MprisMetadata, LengthsThatMeanNothingAreUnknownAndHugeOnesAreHeld) {
+    auto length = [](sdbus::Variant value) {
+        return track_from_metadata({{"mpris:length", value}}).record.length_seconds;
+    };
+    EXPECT_LT(length(sdbus::Variant(int64_t{-5000000})), 0);
+    EXPECT_LT(length(sdbus::Variant(int64_t{0})), 0);
+    EXPECT_LT(length(sdbus::Variant(std::numeric_limits<double>::quiet_NaN())), 0);  // not a whole number
+    EXPECT_EQ(length(sdbus::Variant(std::numeric_limits<uint64_t>::max())), keylume_players::longest_play_seconds);
+    EXPECT_EQ(length(sdbus::Variant(std::numeric_limits<int64_t>::max())), keylume_players::longest_play_seconds);
 }
 
 }  // namespace

@@ -222,9 +222,9 @@ TEST_F(PlaybackEndToEnd, WithoutTheBoostATrackChangeKeepsTheNormalPriority) {
 
 TEST_F(PlaybackEndToEnd, ThePlayersPauseHoldsTheTimeFieldsAndItsSeekMovesTheBar) {
     start();
-    velvox_host::playlist_entry entry;
+    keylume_players::playlist_entry entry;
     entry.track = track("Short", 200);
-    velvox_host::player player(*registry, {entry});
+    keylume_players::player player(*registry, {entry});
     player.play(0);
     auto play_tick = [&]() -> const LcdBitmap& {
         player.advance(100);

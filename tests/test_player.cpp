@@ -11,8 +11,8 @@
 
 namespace {
 
+using keylume_players::playlist_entry;
 using keylume_test::event_log;
-using velvox_host::playlist_entry;
 
 playlist_entry song(const std::string& title, double length) {
     playlist_entry entry;
@@ -22,7 +22,7 @@ playlist_entry song(const std::string& title, double length) {
     return entry;
 }
 
-playlist_entry station(std::vector<velvox_host::stream_title> titles) {
+playlist_entry station(std::vector<keylume_players::stream_title> titles) {
     playlist_entry entry;
     entry.track.file_name = "lumen.m3u";
     entry.track.tags.set("title", "Radio Lumen");
@@ -44,7 +44,7 @@ protected:
     service_ptr_t<velvox_host::host_playback_registry> registry =
         make_counted_service<velvox_host::host_playback_registry>();
     event_log log;
-    velvox_host::player player{*registry, {song("One", 2.5), song("Two", 3)}};
+    keylume_players::player player{*registry, {song("One", 2.5), song("Two", 3)}};
 };
 
 TEST_F(Player, PlaysThroughThePlaylistWithATimeEventEverySecondAndNoStopBetweenTracks) {
@@ -64,7 +64,7 @@ TEST_F(Player, PlaysThroughThePlaylistWithATimeEventEverySecondAndNoStopBetweenT
 }
 
 TEST_F(Player, RepeatingGoesBackToTheFirstTrack) {
-    velvox_host::player looping(*registry, {song("One", 1)}, true);
+    keylume_players::player looping(*registry, {song("One", 1)}, true);
     looping.play(0);
     log.take();
     for (int i = 0; i < 10; ++i) looping.advance(100);
@@ -125,7 +125,7 @@ TEST_F(Player, EditingTheCurrentTrackSendsTheEditedTrack) {
 }
 
 TEST_F(Player, StreamTitlesArriveAtTheirTimesAndAStreamHasNoEnd) {
-    velvox_host::player radio(*registry, {station({{0, "Jingle"}, {2, "Night Bus"}, {2, "Morning"}})});
+    keylume_players::player radio(*registry, {station({{0, "Jingle"}, {2, "Night Bus"}, {2, "Morning"}})});
     radio.play(0);
     EXPECT_EQ(log.take(), (events{"starting 0 0", "new Radio Lumen", "stream track Jingle"}));
     EXPECT_EQ(radio.current_title(), "Jingle");
@@ -139,7 +139,7 @@ TEST_F(Player, StreamTitlesArriveAtTheirTimesAndAStreamHasNoEnd) {
 
 TEST(PlayerPlaylist, AnEmptyPlaylistIsRefused) {
     auto registry = make_counted_service<velvox_host::host_playback_registry>();
-    EXPECT_THROW(velvox_host::player(*registry, {}), std::invalid_argument);
+    EXPECT_THROW(keylume_players::player(*registry, {}), std::invalid_argument);
 }
 
 }  // namespace

@@ -128,6 +128,90 @@ private:
     std::thread m_thread;
 };
 
+// A session bus that lets clients in and answers their Hello, then nothing more: a broker that
+// hangs once a connection is up. It serves every client that connects until it is gone.
+class hello_only_bus {
+public:
+    explicit hello_only_bus(const std::string& path) {
+        m_socket = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path.c_str(), std::min(path.size(), sizeof address.sun_path - 1));
+        EXPECT_EQ(bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        EXPECT_EQ(listen(m_socket, 4), 0);
+        m_thread = std::thread([this] {
+            for (int client; (client = accept(m_socket, nullptr, nullptr)) >= 0;) m_clients.emplace_back(serve, client);
+        });
+    }
+    ~hello_only_bus() {
+        shutdown(m_socket, SHUT_RDWR);
+        m_thread.join();
+        close(m_socket);
+        for (std::thread& client : m_clients) client.detach();  // each ends as its client closes
+    }
+
+private:
+    // Authenticates the client (sd-bus sends AUTH EXTERNAL, DATA, NEGOTIATE_UNIX_FD and BEGIN at
+    // once, and reads the answers to the first three), answers the Hello that follows, then reads
+    // what it sends.
+    static void serve(int client) {
+        std::string received;
+        char buffer[4096];
+        auto receive_until = [&](const std::function<bool()>& enough) {
+            while (!enough()) {
+                const ssize_t count = read(client, buffer, sizeof buffer);
+                if (count <= 0) return false;
+                received.append(buffer, static_cast<size_t>(count));
+            }
+            return true;
+        };
+        const std::string begin = "BEGIN\r\n";
+        if (!receive_until([&] { return received.find(begin) != std::string::npos; })) {
+            close(client);
+            return;
+        }
+        const std::string agreed = "DATA\r\nOK 0123456789abcdef0123456789abcdef\r\nAGREE_UNIX_FD\r\n";
+        send(client, agreed.data(), agreed.size(), MSG_NOSIGNAL);
+        received.erase(0, received.find(begin) + begin.size());
+        if (!receive_until([&] { return received.size() >= 16; })) {  // the Hello's fixed header
+            close(client);
+            return;
+        }
+        uint32_t serial = 0;
+        std::memcpy(&serial, received.data() + 8, sizeof serial);
+        const std::string reply = hello_reply(serial);
+        send(client, reply.data(), reply.size(), MSG_NOSIGNAL);
+        while (read(client, buffer, sizeof buffer) > 0) {
+        }
+        close(client);
+    }
+
+    // The bus's method return for the call `serial`, giving the unique name :1.1 (little-endian
+    // D-Bus wire format: fixed header, header fields each aligned to 8, the body aligned to 8).
+    static std::string hello_reply(uint32_t serial) {
+        auto number = [](uint32_t value) { return std::string(reinterpret_cast<const char*>(&value), 4); };
+        auto text = [&](const std::string& value) {
+            return number(static_cast<uint32_t>(value.size())) + value + '\0';
+        };
+        auto pad = [](std::string& bytes) { bytes.resize((bytes.size() + 7) / 8 * 8, '\0'); };
+        const std::string body = text(":1.1");
+        std::string fields;
+        fields += std::string("\x05\x01u\0", 4) + number(serial);  // REPLY_SERIAL
+        pad(fields);
+        fields += std::string("\x07\x01s\0", 4) + text("org.freedesktop.DBus");  // SENDER
+        pad(fields);
+        fields += std::string("\x08\x01g\0\x01s\0", 7);  // SIGNATURE
+        std::string message = std::string("l\x02\x00\x01", 4) + number(static_cast<uint32_t>(body.size())) + number(1) +
+                              number(static_cast<uint32_t>(fields.size())) + fields;
+        pad(message);
+        return message + body;
+    }
+
+    int m_socket = -1;
+    std::thread m_thread;
+    std::vector<std::thread> m_clients;
+};
+
 class FollowPlayer : public keylume_test::SimProcess {
 protected:
     void SetUp() override {
@@ -421,20 +505,22 @@ TEST_F(FollowPlayer, WithoutASessionBusItSaysSoAndEndsWithOne) {
     EXPECT_EQ(result.exit_code, 1);
     EXPECT_NE(result.err.find("--follow cannot reach the D-Bus session bus"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find(in_folder("no-bus")), std::string::npos) << result.err;
+}
 
-    // A socket that takes the connection and never answers: given up after a few seconds.
-    const int silent = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::string path = in_folder("silent-bus");
-    std::memcpy(address.sun_path, path.c_str(), path.size());
-    ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(listen(silent, 1), 0);
+// A bus that answers Hello and then nothing: the splash frame still comes in the first tick,
+// frames keep coming while the bus is waited for, and the run ends with the bus named.
+TEST_F(FollowPlayer, ABusThatAnswersOnlyHelloHoldsNoFrame) {
+    const std::string path = in_folder("hello-only-bus");
+    hello_only_bus bus(path);
     setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + path).c_str(), 1);
-    result = run({"--follow", "--ticks", "5"});
-    close(silent);
+    EXPECT_EQ(frames_of("first", {"--follow", "--ticks", "1"}).size(), 1u);
+    const keylume_test::finished_run result = run({"--follow", "--ticks", "200", "--frames", in_folder("waiting")});
     EXPECT_EQ(result.exit_code, 1);
     EXPECT_NE(result.err.find("did not answer within"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find(path), std::string::npos) << result.err;
+    std::istringstream log(keylume_test::contents(m_folder / "waiting" / "frames.log"));
+    const long frames = std::count(std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>(), '\n');
+    EXPECT_GE(frames, 20) << "frames sent in the five seconds the bus was waited for";
 }
 
 }  // namespace

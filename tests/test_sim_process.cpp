@@ -3,6 +3,9 @@
 // native program only (it shows the LCD in a terminal), so these tests run natively only.
 #include <signal.h>
 
+#include <cstdlib>
+#include <optional>
+
 #include "support/frame_rows.h"
 #include "support/sim_process.h"
 
@@ -103,19 +106,38 @@ TEST_F(SimProcess, BadArgumentsExitWithTwoAndSayWhatIsWrong) {
     finished_run key = run({"--ticks", "5", "--keys", "3:x"});
     EXPECT_EQ(key.exit_code, 2);
     EXPECT_NE(key.err.find("unknown key 'x'"), std::string::npos) << key.err;
+    EXPECT_FALSE(fs::exists(config_file()));  // nothing ran
+
+    // --follow takes names: a file of that name beside one only brings a note; an entry that cannot
+    // be a name is refused by itself.
     const std::string song = tagged_mp3("song.mp3", "Lanterns");
+    const std::optional<std::string> outer_bus =
+        std::getenv("DBUS_SESSION_BUS_ADDRESS") ? std::optional<std::string>(std::getenv("DBUS_SESSION_BUS_ADDRESS"))
+                                                : std::nullopt;
+    setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + in_folder("no-bus")).c_str(), 1);
     const fs::path working_folder = fs::current_path();
     fs::current_path(m_folder);
-    const finished_run file_by_name = run({"--follow", "song.mp3"});
+    const finished_run name_beside_file = run({"--follow", "song.mp3", "--ticks", "1"});
     fs::current_path(working_folder);
-    for (const finished_run& file : {run({"--follow", song}), file_by_name}) {
-        EXPECT_EQ(file.exit_code, 2);
-        EXPECT_NE(file.err.find("files play without --follow"), std::string::npos) << file.err;
-    }
+    outer_bus ? setenv("DBUS_SESSION_BUS_ADDRESS", outer_bus->c_str(), 1) : unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    EXPECT_NE(name_beside_file.exit_code, 2);
+    EXPECT_NE(name_beside_file.err.find(
+                  "keylume-sim: --follow takes 'song.mp3' as a player's name, not as the file of that name here\n"),
+              std::string::npos)
+        << name_beside_file.err;
+    const finished_run path = run({"--follow", song});
+    EXPECT_EQ(path.exit_code, 2);
+    EXPECT_NE(path.err.find("'" + song + "' cannot be a player's name"), std::string::npos) << path.err;
+    EXPECT_NE(path.err.find("files play without --follow"), std::string::npos) << path.err;
+    const finished_run one_bad = run({"--follow", "mpv,my player,%any"});
+    EXPECT_EQ(one_bad.exit_code, 2);
+    EXPECT_EQ(one_bad.err,
+              "keylume-sim: --follow takes the names of players on the D-Bus session bus: 'my player' cannot be a "
+              "player's name (letters, digits, _ and - between dots only); files play without --follow (keylume-sim "
+              "FILE)\n");
     finished_run empty_name = run({"--follow", "mpv,,vlc"});
     EXPECT_EQ(empty_name.exit_code, 2);
     EXPECT_NE(empty_name.err.find("an empty player name in 'mpv,,vlc'"), std::string::npos) << empty_name.err;
-    EXPECT_FALSE(fs::exists(config_file()));
 }
 
 TEST_F(SimProcess, HelpNamesEveryOptionAndKey) {

@@ -48,10 +48,12 @@ TEST(TextFidelity, EverySceneHasAGolden) { EXPECT_EQ(std::size(goldens), keylume
 }  // namespace
 
 // Which characters a face answers for decides the face a line is drawn with, so both targets must
-// answer as Windows does: "Small Fonts", a raster face, has exactly the characters of code page
-// 1252 and answers their bytes; Tahoma answers for its own characters, not for those of the faces
-// linked to it. Without the mark, a missing character answers the face's default glyph.
-TEST(TextFidelity, FacesAnswerForTheCharactersWindowsGivesThem) {
+// answer alike for the faces they draw with, which are fonts-wine's, not Windows' own: "Small
+// Fonts" (smalle.fon), a raster face, has exactly the characters of code page 1252 and answers
+// their bytes; Tahoma (fonts-wine's tahoma.ttf, which has no Greek, where Windows' Tahoma has)
+// answers for its own characters, not for those of the faces linked to it. Without the mark, a
+// missing character answers the face's default glyph.
+TEST(TextFidelity, FacesAnswerForTheCharactersOfWinesFonts) {
     // A, é, €, Ÿ, U+0080 (no character of the code page), Ж, ł, Ω, 日, carriage return
     const WCHAR text[] = {0x41, 0xE9, 0x20AC, 0x178, 0x80, 0x416, 0x142, 0x3A9, 0x65E5, 0x0D};
     constexpr size_t count = std::size(text);

@@ -8,6 +8,7 @@
 #include "track_file.h"
 
 using namespace velvox_host;
+using namespace keylume_players;
 using namespace keylume_test;
 
 namespace {

@@ -9,6 +9,7 @@
 #include "track_info.h"
 
 using namespace velvox_host;
+using namespace keylume_players;
 
 namespace {
 

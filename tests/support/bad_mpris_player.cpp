@@ -6,9 +6,10 @@
 //                     name is not UTF-8, a Position of the wrong type; ten times a second it also
 //                     signals changes that make no sense
 //   --title TITLE     a player that describes its track well: TITLE, four minutes long, playing
-//                     from 0 at the start, its position moving with the clock
+//                     from the start, its position moving with the clock
 //   --name NAME       its bus name is org.mpris.MediaPlayer2.NAME
 //   --paused          paused at 0 instead of playing
+//   --from S          its track's position is S seconds at the start instead of 0
 //   --silent-for S    answers nothing for its first S seconds, as a player busy loading does
 //   --flood N         ten times a second, N signals that the title changed ("TITLE 1", ...)
 #include <poll.h>
@@ -34,6 +35,7 @@ struct player_options {
     std::string title;  // empty: the badly described track
     bool paused = false;
     double silent_seconds = 0;
+    double from_seconds = 0;
     int flood = 0;
 };
 
@@ -52,6 +54,8 @@ player_options read_options(int argc, char** argv) {
             options.title = value;
         } else if (option == "--silent-for") {
             options.silent_seconds = std::atof(value.c_str());
+        } else if (option == "--from") {
+            options.from_seconds = std::atof(value.c_str());
         } else if (option == "--flood") {
             options.flood = std::atoi(value.c_str());
         } else {
@@ -130,7 +134,8 @@ int main(int argc, char** argv) {
         object->registerProperty("Position").onInterface(player_interface).withGetter([&] {
             const auto played =
                 options.paused ? std::chrono::steady_clock::duration{} : std::chrono::steady_clock::now() - started;
-            return static_cast<int64_t>(std::chrono::duration_cast<std::chrono::microseconds>(played).count());
+            return static_cast<int64_t>(options.from_seconds * 1e6) +
+                   static_cast<int64_t>(std::chrono::duration_cast<std::chrono::microseconds>(played).count());
         });
     object->finishRegistration();
     auto next_signal = std::chrono::steady_clock::now();

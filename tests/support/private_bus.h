@@ -24,8 +24,8 @@ pid_t start_program(std::vector<std::string> words, const std::string& output);
 // Ends a program started so (SIGTERM, and a stopped one is continued first) and waits for it.
 void end_program(pid_t child);
 
-// While it lives, DBUS_SESSION_BUS_ADDRESS names a bus of its own, whose daemon writes its address
-// to `folder`/bus.
+// While it lives, DBUS_SESSION_BUS_ADDRESS names a bus of its own, whose daemon gives its address
+// through a pipe and writes its messages to `folder`/bus.err.
 class private_bus {
 public:
     explicit private_bus(const std::string& folder);
