@@ -99,6 +99,11 @@ void mpris_follower::add_matches() {
     m_matches.push_back(m_connection->addMatch(seeked_match, handled_by(&mpris_follower::seeked)));
 }
 
+std::optional<sdbus::IConnection::PollData> mpris_follower::poll_data() const {
+    if (!m_connection) return std::nullopt;
+    return m_connection->getEventLoopPollData();
+}
+
 void mpris_follower::poll() {
     m_now = m_clock();
     dispatch_messages();

@@ -33,6 +33,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,10 @@ public:
     // follows the player that should be followed and sends the events due. Never waits. Throws
     // mpris_error when the bus is lost.
     void poll();
+
+    // What an event loop watches to call poll() when the bus has something: the connection's
+    // descriptor, events and timeout. Empty while not connected.
+    std::optional<sdbus::IConnection::PollData> poll_data() const;
 
     // The followed player's commands; nothing while none is followed.
     void play_pause();
