@@ -41,12 +41,15 @@ public:
     void run();
 
 private:
-    // A GLib source that knows its window; the bus's also keeps the descriptor it watches.
+    // A GLib source that knows its window; the bus's also keeps the descriptor, the events and
+    // the time it watches: GLib wakes its loop at every change of them, so only changes are made.
     struct window_source {
         GSource base;
         lcd_window* window;
         gpointer tag;
         int fd;
+        GIOCondition events;
+        gint64 ready_time;
     };
 
     GtkWidget* make_buttons();
@@ -160,6 +163,7 @@ lcd_window::lcd_window(session& running, const run_options& options)
         bus->window = this;
         bus->tag = nullptr;
         bus->fd = -1;
+        bus->ready_time = -1;
         g_source_attach(m_bus_source, nullptr);
     }
 }
@@ -342,19 +346,22 @@ gboolean lcd_window::prepare_bus(GSource* source, gint* timeout) {
     bool ready = false;
     bus->window->guarded([&] {
         const auto watched = bus->window->m_running.playback().watched();
-        if (!watched) return g_source_set_ready_time(source, -1);
+        if (!watched) return;
         const auto events = static_cast<GIOCondition>(watched->events);
         if (watched->fd != bus->fd) {
             if (bus->tag) g_source_remove_unix_fd(source, bus->tag);
             bus->tag = g_source_add_unix_fd(source, watched->fd, events);
             bus->fd = watched->fd;
-        } else {
+            bus->events = events;
+        } else if (events != bus->events) {
             g_source_modify_unix_fd(source, bus->tag, events);
+            bus->events = events;
         }
         ready = watched->timeout_usec == 0;
-        g_source_set_ready_time(source, watched->timeout_usec == UINT64_MAX ? -1
-                                                                            : static_cast<gint64>(std::min<uint64_t>(
-                                                                                  watched->timeout_usec, G_MAXINT64)));
+        const gint64 ready_time = watched->timeout_usec == UINT64_MAX
+                                      ? -1
+                                      : static_cast<gint64>(std::min<uint64_t>(watched->timeout_usec, G_MAXINT64));
+        if (ready_time != bus->ready_time) g_source_set_ready_time(source, bus->ready_time = ready_time);
     });
     return ready;
 }
