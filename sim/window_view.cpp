@@ -379,6 +379,10 @@ void open_display() {
         throw std::runtime_error(
             "--window needs a display, and neither DISPLAY nor WAYLAND_DISPLAY is set: run it on the desktop, or "
             "without --window in a terminal");
+    // The window draws one small picture, a few times a second at most: GTK's cairo renderer
+    // does that for a fraction of what a GL context costs where GL is drawn in software (Xvfb,
+    // virtual machines). GSK_RENDERER set in the environment still chooses.
+    setenv("GSK_RENDERER", "cairo", 0);
     if (!gtk_init_check()) {
         const char* display = std::getenv("WAYLAND_DISPLAY") ? std::getenv("WAYLAND_DISPLAY") : std::getenv("DISPLAY");
         throw std::runtime_error("--window cannot open the display '" + shown_text(display, title_columns) + "'");
