@@ -53,6 +53,7 @@ private:
     };
 
     GtkWidget* make_buttons();
+    GSource* new_source(GSourceFuncs* funcs);
     void schedule_tick();
     void on_tick();
     void show_session();
@@ -90,9 +91,6 @@ lcd_colors colors_of(const run_options& options) {
     if (options.colors) return *options.colors;
     return {{lcd_lit_rgb[0], lcd_lit_rgb[1], lcd_lit_rgb[2]}, {lcd_dark_rgb[0], lcd_dark_rgb[1], lcd_dark_rgb[2]}};
 }
-
-GSourceFuncs tick_funcs = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
-GSourceFuncs bus_funcs = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 lcd_window::lcd_window(session& running, const run_options& options)
     : m_running(running),
@@ -150,22 +148,25 @@ lcd_window::lcd_window(session& running, const run_options& options)
                      }),
                      this);
 
-    tick_funcs.dispatch = dispatch_tick;
-    m_tick_source = g_source_new(&tick_funcs, sizeof(window_source));
-    reinterpret_cast<window_source*>(m_tick_source)->window = this;
+    static GSourceFuncs tick_funcs = {nullptr, nullptr, dispatch_tick, nullptr, nullptr, nullptr};
+    m_tick_source = new_source(&tick_funcs);
     g_source_set_ready_time(m_tick_source, 0);
-    g_source_attach(m_tick_source, nullptr);
     if (running.playback().watched()) {
-        bus_funcs.prepare = prepare_bus;
-        bus_funcs.dispatch = dispatch_bus;
-        m_bus_source = g_source_new(&bus_funcs, sizeof(window_source));
-        auto* bus = reinterpret_cast<window_source*>(m_bus_source);
-        bus->window = this;
-        bus->tag = nullptr;
-        bus->fd = -1;
-        bus->ready_time = -1;
-        g_source_attach(m_bus_source, nullptr);
+        static GSourceFuncs bus_funcs = {prepare_bus, nullptr, dispatch_bus, nullptr, nullptr, nullptr};
+        m_bus_source = new_source(&bus_funcs);
     }
+}
+
+GSource* lcd_window::new_source(GSourceFuncs* funcs) {
+    GSource* source = g_source_new(funcs, sizeof(window_source));
+    auto* fields = reinterpret_cast<window_source*>(source);
+    fields->window = this;
+    fields->tag = nullptr;
+    fields->fd = -1;
+    fields->events = static_cast<GIOCondition>(0);
+    fields->ready_time = -1;
+    g_source_attach(source, nullptr);
+    return source;
 }
 
 lcd_window::~lcd_window() {
