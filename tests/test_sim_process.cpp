@@ -103,6 +103,9 @@ TEST_F(SimProcess, BadArgumentsExitWithTwoAndSayWhatIsWrong) {
     finished_run key = run({"--ticks", "5", "--keys", "3:x"});
     EXPECT_EQ(key.exit_code, 2);
     EXPECT_NE(key.err.find("unknown key 'x'"), std::string::npos) << key.err;
+    finished_run colour = run({"--window", "--lcd-colors", "10200a,green"});
+    EXPECT_EQ(colour.exit_code, 2);
+    EXPECT_NE(colour.err.find("RRGGBB or #RRGGBB, not 'green'"), std::string::npos) << colour.err;
     const std::string song = tagged_mp3("song.mp3", "Lanterns");
     const fs::path working_folder = fs::current_path();
     fs::current_path(m_folder);
@@ -121,9 +124,9 @@ TEST_F(SimProcess, BadArgumentsExitWithTwoAndSayWhatIsWrong) {
 TEST_F(SimProcess, HelpNamesEveryOptionAndKey) {
     finished_run help = run({"--help"});
     EXPECT_EQ(help.exit_code, 0);
-    for (const char* word :
-         {"--ticks", "--duration", "--speed", "--snapshot", "--record", "--frames", "--lcd-server", "--keys",
-          "--follow", "prefs set NAME VALUE", "prefs reset", "XDG_CONFIG_HOME", "space pause", "u unplug"})
+    for (const char* word : {"--ticks", "--duration", "--speed", "--snapshot", "--record", "--frames", "--lcd-server",
+                             "--keys", "--follow", "--window", "--lcd-colors", "prefs set NAME VALUE", "prefs reset",
+                             "XDG_CONFIG_HOME", "space pause", "u unplug"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 }
 
