@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <thread>
 
 #include "support/frame_rows.h"
@@ -105,11 +106,13 @@ protected:
         return area;
     }
 
-    XImage* picture_of(Window window) {
+    using picture = std::unique_ptr<XImage, int (*)(XImage*)>;
+    picture picture_of(Window window) {
         XWindowAttributes attributes;
         XGetWindowAttributes(m_display, window, &attributes);
-        return XGetImage(m_display, window, 0, 0, static_cast<unsigned>(attributes.width),
-                         static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+        return picture(XGetImage(m_display, window, 0, 0, static_cast<unsigned>(attributes.width),
+                                 static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap),
+                       [](XImage* image) { return XDestroyImage(image); });
     }
 
     // What a window manager sends when the person closes the window.
@@ -151,24 +154,24 @@ TEST_F(SimWindow, WhatIsOnScreenIsTheLastFrameInWholeBlocks) {
         wait_until([&] { return keylume_test::contents(in_folder("stdout")).find("ticks run") != std::string::npos; }));
     const Window window = shown_window();
     XSync(m_display, False);
-    XImage* image = picture_of(window);
+    const picture image = picture_of(window);
     ASSERT_NE(image, nullptr);
     ASSERT_EQ(close_and_wait(window), 0);
-    const lcd_area area = find_lcd(image);
+    const lcd_area area = find_lcd(image.get());
     ASSERT_EQ(area.scale, 4) << "the LCD at " << area.left << "," << area.top;
     // Every LCD pixel one block of one colour; the picture scaled down by it is the frame.
     LcdBitmap shown{};
     int mixed_blocks = 0;
     for (int y = 0; y < LCD_HEIGHT; ++y)
         for (int x = 0; x < LCD_WIDTH; ++x) {
-            const unsigned long corner = XGetPixel(image, area.left + x * area.scale, area.top + y * area.scale);
+            const unsigned long corner = XGetPixel(image.get(), area.left + x * area.scale, area.top + y * area.scale);
             for (int dy = 0; dy < area.scale; ++dy)
                 for (int dx = 0; dx < area.scale; ++dx)
-                    if (XGetPixel(image, area.left + x * area.scale + dx, area.top + y * area.scale + dy) != corner)
+                    if (XGetPixel(image.get(), area.left + x * area.scale + dx, area.top + y * area.scale + dy) !=
+                        corner)
                         ++mixed_blocks;
             shown.pixels[y * LCD_WIDTH + x] = (corner & 0xFFFFFF) == lit ? 255 : 0;
         }
-    XDestroyImage(image);
     EXPECT_EQ(mixed_blocks, 0);
     EXPECT_EQ(frame_rows(shown), frame_rows(keylume_test::read_frame_png(in_folder("last.png"))));
 }
@@ -178,9 +181,7 @@ TEST_F(SimWindow, ClickingTheSecondButtonShowsScreenTwo) {
     m_sim = start({"--window", "--lcd-colors", lcd_colors, "--frames", in_folder("frames"), in_folder("song.mp3")});
     ASSERT_TRUE(frames_reach(25));  // past the splash view
     const Window window = shown_window();
-    XImage* image = picture_of(window);
-    const lcd_area area = find_lcd(image);
-    XDestroyImage(image);
+    const lcd_area area = find_lcd(picture_of(window).get());
     ASSERT_GT(area.scale, 0);
     // The buttons rest under the LCD, as wide as it together: the second one's middle.
     const int x = area.left + LCD_WIDTH * area.scale * 3 / 8, y = area.top + LCD_HEIGHT * area.scale + 16;
