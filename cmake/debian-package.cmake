@@ -4,7 +4,7 @@
 # Installed: the program in bin; the component, the host's shared library, the Win32 platform
 # layer and the LCD Manager stand-in in the program's own module folder (lib/keylume), off the
 # system's library path; the manual page; the README, the licence and the changelog in
-# share/doc/keylume-sim. Nothing else: tests, benchmarks and static libraries stay in the build
+# share/doc/keylume-sim; the desktop entry and its icons. Nothing else: tests, benchmarks and static libraries stay in the build
 # tree.
 
 set(doc_folder ${CMAKE_INSTALL_DATAROOTDIR}/doc/keylume-sim)
@@ -70,6 +70,12 @@ install(TARGETS keylume_component shared keylume_win32 keylume_lcdserver
                 PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(FILES ${manual_page_gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${readme_gz} ${changelog_gz} ${copyright_file} DESTINATION ${doc_folder})
+# "Keylume" in the desktop's applications menu: the window following the desktop's player.
+install(FILES ${CMAKE_SOURCE_DIR}/desktop/keylume-sim.desktop DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+install(FILES ${CMAKE_SOURCE_DIR}/desktop/keylume.svg
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)
+install(FILES ${CMAKE_SOURCE_DIR}/desktop/keylume-48.png DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/48x48/apps
+        RENAME keylume.png)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME keylume-sim)
@@ -85,8 +91,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "shows the playing track on a simulated ke
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "keylume-sim runs the Keylume display component for the Velvox media player
 with stand-ins for Velvox and for the LCD Manager, and shows the 160 x 43
-monochrome LCD of a gaming keyboard in the terminal: four screens of the
-track's tags, two time fields and a progress bar.
+monochrome LCD of a gaming keyboard in the terminal or in a window of its
+own with the soft buttons to click: four screens of the track's tags, two
+time fields and a progress bar.
 .
 It plays audio files, folders and playlists, or follows a media player
 on the desktop over MPRIS (mpv with mpv-mpris, VLC, Rhythmbox, ...).")

@@ -16,4 +16,10 @@ std::string follow_driver::status() const {
                           m_follower.track().record.length_seconds, m_follower.paused());
 }
 
+std::optional<playback_driver::poll_data> follow_driver::watched() const {
+    const std::optional<sdbus::IConnection::PollData> bus = m_follower.poll_data();
+    if (!bus) return std::nullopt;
+    return poll_data{bus->fd, bus->events, bus->timeout_usec};
+}
+
 }  // namespace keylume_sim

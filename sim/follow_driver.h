@@ -22,7 +22,12 @@ public:
     void previous() override { m_follower.previous(); }
     void seek_by(double seconds) override { m_follower.seek_by(seconds); }
     std::string status() const override;
+    std::string title() const override {
+        return m_follower.followed().empty() ? std::string() : m_follower.track().title();
+    }
     bool real_time() const override { return true; }
+    std::optional<poll_data> watched() const override;
+    void poll() override { m_follower.poll(); }
 
 private:
     keylume_players::mpris_follower m_follower;

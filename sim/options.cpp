@@ -70,6 +70,25 @@ std::vector<std::string> followed_players(const std::string& list, std::vector<s
     return names;
 }
 
+// "RRGGBB" or "#RRGGBB".
+rgb_color color(const std::string& text) {
+    const std::string digits = text.starts_with("#") ? text.substr(1) : text;
+    if (digits.size() != 6 || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        throw usage_error("--lcd-colors needs two colours as RRGGBB or #RRGGBB, not '" + text + "'");
+    auto channel = [&](size_t at) { return static_cast<unsigned char>(std::stoul(digits.substr(at, 2), nullptr, 16)); };
+    return {channel(0), channel(2), channel(4)};
+}
+
+// "FG,BG": the lit pixels' colour and the background's.
+lcd_colors color_pair(const std::string& text) {
+    const size_t comma = text.find(',');
+    if (comma == std::string::npos)
+        throw usage_error("--lcd-colors needs FG,BG: the lit pixels' colour and the background's, not '" + text + "'");
+    lcd_colors colors{color(text.substr(0, comma)), color(text.substr(comma + 1))};
+    if (colors.lit == colors.dark) throw usage_error("--lcd-colors needs two different colours, not '" + text + "'");
+    return colors;
+}
+
 command_line parse_prefs(const std::vector<std::string>& arguments) {
     command_line chosen;
     if (arguments.size() == 1) {
@@ -129,6 +148,10 @@ command_line parse_command_line(const std::vector<std::string>& arguments) {
             run.lcd_server = value();
         } else if (argument == "--keys") {
             run.keys = key_script(value());
+        } else if (argument == "--window") {
+            run.window = true;
+        } else if (argument == "--lcd-colors") {
+            run.colors = color_pair(value());
         } else if (argument == "--follow") {
             run.follow = true;
             if (i + 1 < arguments.size() && !arguments[i + 1].starts_with("-"))
@@ -143,6 +166,7 @@ command_line parse_command_line(const std::vector<std::string>& arguments) {
         if (run.ticks >= 0) throw usage_error("give either --ticks or --duration, not both");
         run.ticks = std::lround(duration * 10);
     }
+    if (run.colors && !run.window) throw usage_error("--lcd-colors sets the window's colours: give --window too");
     if (!run.keys.empty() && run.ticks < 0) throw usage_error("--keys needs a bounded run (--ticks or --duration)");
     if (run.follow && !run.inputs.empty())
         throw usage_error("--follow shows what the player plays: give it no files or playlists ('" + run.inputs[0] +
@@ -158,7 +182,8 @@ std::string usage_text() {
            "       keylume-sim prefs | prefs set NAME VALUE | prefs reset\n"
            "\n"
            "Runs the Velvox stand-in, the Keylume component and the LCD Manager stand-in in one process\n"
-           "and shows the keyboard's LCD in the terminal, ten frames a second.\n"
+           "and shows the keyboard's LCD in the terminal, or with --window in a window of its own, ten\n"
+           "frames a second.\n"
            "\n"
            "What plays: the audio files given (tags and length read with TagLib), the audio files in the\n"
            "folders given (in name order, subfolders included), and playlist descriptions (text files\n"
@@ -167,9 +192,17 @@ std::string usage_text() {
            "arguments a built-in demo playlist plays.\n"
            "\n"
            "Options:\n"
+           "  --window           show the LCD in a desktop window (GTK): every LCD pixel a square block, 4x\n"
+           "                     at first and following the window's size in whole steps, with the four\n"
+           "                     soft buttons to click below it and the status line; the keys below\n"
+           "                     work in it. Closing it quits. Needs a display (DISPLAY or\n"
+           "                     WAYLAND_DISPLAY); with --ticks it ticks at the speed asked for, then\n"
+           "                     keeps the last frame until it is closed\n"
+           "  --lcd-colors FG,BG the window's LCD colours, lit pixels and background, as RRGGBB or\n"
+           "                     #RRGGBB (e.g. --lcd-colors 10200a,9fc23c)\n"
            "  --ticks N          run N display ticks (100 ms each) at once, without a terminal, then stop\n"
            "  --duration SECS    the same for SECS seconds of play (SECS x 10 ticks)\n"
-           "  --speed X          in the terminal, run X times faster than real time\n"
+           "  --speed X          in the terminal or the window, run X times faster than real time\n"
            "  --snapshot FILE    write the last frame as a PNG\n"
            "  --record FILE      write the session as an animated PNG at real frame timing\n"
            "  --frames DIR       write every frame sent as DIR/frame-NNNNNN.png, and DIR/frames.log with\n"
@@ -195,7 +228,8 @@ std::string usage_text() {
            "  --help             this text\n"
            "\n"
            "Keys: 1-4 soft buttons, space pause, n / p next / previous track, left / right seek 5 s,\n"
-           "u unplug / replug the keyboard, q quit (Ctrl-C too; both save the settings).\n"
+           "u unplug / replug the keyboard, q quit (Ctrl-C too, and closing the window; all save the\n"
+           "settings).\n"
            "The first two seconds show the splash view; then the first track starts. With --follow the\n"
            "splash view stays until a player plays, and the status line names the player followed (or\n"
            "says that the session bus is waited for).\n"
@@ -209,7 +243,8 @@ std::string usage_text() {
            "\n"
            "Exit status: 0 done, 1 something named on the command line cannot be used (nothing\n"
            "playable, a module that does not load, a file that cannot be written, no D-Bus session bus\n"
-           "for --follow, or none answering within 5 s), 2 the command line is not understood.\n";
+           "for --follow or none answering within 5 s, no display for --window), 2 the command line is not\n"
+           "understood.\n";
 }
 
 }  // namespace keylume_sim

@@ -1,6 +1,7 @@
 // The simulator's command line: what to run and how.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -19,6 +20,18 @@ struct scripted_key {
     std::string key;  // as the terminal names it: "1".."4", "space", "n", "p", "u", "left", "right", "q"
 };
 
+// A colour given on the command line, 8 bits a channel.
+struct rgb_color {
+    unsigned char red, green, blue;
+    bool operator==(const rgb_color&) const = default;
+};
+
+// The LCD's two colours in the window: lit pixels and the backlit background.
+struct lcd_colors {
+    rgb_color lit;
+    rgb_color dark;
+};
+
 struct run_options {
     std::vector<std::string> inputs;   // audio files, folders and playlist descriptions
     bool follow = false;               // follow a real media player over MPRIS instead
@@ -30,6 +43,8 @@ struct run_options {
     std::string frames_directory;
     std::string lcd_server;  // empty: the LCD Manager stand-in among the program's modules
     std::vector<scripted_key> keys;
+    bool window = false;               // the GTK window instead of the terminal
+    std::optional<lcd_colors> colors;  // --lcd-colors; the LCD pictures' own colours otherwise
 };
 
 enum class command { run, help, version, prefs_show, prefs_set, prefs_reset };

@@ -12,7 +12,9 @@
 #include "report.h"
 #include "session.h"
 #include "standin_driver.h"
+#include "terminal_view.h"
 #include "virtual_clock.h"
+#include "window_view.h"
 
 namespace keylume_sim {
 
@@ -42,6 +44,7 @@ std::unique_ptr<playback_driver> make_playback(component_host& host, const run_o
 }  // namespace
 
 void run_simulator(const run_options& options) {
+    if (options.window) open_display();
     lcd_server_module server(options.lcd_server.empty() ? module_folder() + "/keylume_lcdserver.so"
                                                         : options.lcd_server);
     check_capture_possible(server, options);
@@ -56,7 +59,10 @@ void run_simulator(const run_options& options) {
     initquit& hooks = host.hooks();
     hooks.on_startup();
     try {
-        running.run();
+        if (options.window)
+            run_in_window(running, options);
+        else
+            run_in_terminal(running, options.ticks < 0);
     } catch (...) {
         hooks.on_shutdown();
         storage.save(host.component());

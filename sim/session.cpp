@@ -1,9 +1,7 @@
 #include "session.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <thread>
+#include <stdexcept>
 
 #include "frame_picture.h"
 #include "report.h"
@@ -14,22 +12,6 @@ namespace {
 
 constexpr double seek_step_seconds = 5;
 
-std::string name_of(const key& typed) {
-    switch (typed.kind) {
-        case key_kind::left:
-            return "left";
-        case key_kind::right:
-            return "right";
-        case key_kind::up:
-            return "up";
-        case key_kind::down:
-            return "down";
-        case key_kind::character:
-            break;
-    }
-    return typed.character == ' ' ? "space" : std::string(1, typed.character);
-}
-
 }  // namespace
 
 session::session(keylume_host::virtual_clock& clock, playback_driver& playback, lcd_server_control* keyboard,
@@ -39,38 +21,29 @@ session::session(keylume_host::virtual_clock& clock, playback_driver& playback, 
     if (!options.record.empty()) m_recording = std::make_unique<animated_png>();
 }
 
-void session::run() {
-    stop_signals signals;
-    if (m_options.ticks < 0) {
-        m_terminal = std::make_unique<terminal_session>();
-        m_charset = locale_charset();
-    }
-    if (!m_keyboard)
+bool session::over() const { return m_quit || (m_options.ticks >= 0 && m_ticks >= m_options.ticks); }
+
+bool session::turn() {
+    if (over()) return false;
+    if (m_ticks == 0 && !m_keyboard)
         say("this LCD Manager server has no control side: the LCD is not shown here, and the soft buttons and u "
             "are not available");
-    auto next_frame = std::chrono::steady_clock::now();
-    for (long index = 0; m_options.ticks < 0 || index < m_options.ticks; ++index) {
-        for (const scripted_key& scripted : m_options.keys)
-            if (scripted.tick == index) press(scripted.key);
-        if (m_terminal)
-            for (const key& typed : m_terminal->pending_keys()) press(name_of(typed));
-        if (m_quit || stop_requested) break;
-        tick(index);
-        if (m_terminal) show();
-        if (!m_terminal && !m_playback.real_time()) continue;
-        // A tick that came late moves the schedule on: the ticks missed are not made up in a burst.
-        next_frame =
-            std::max(next_frame + std::chrono::microseconds(static_cast<long>(tick_ms * 1000 / m_options.speed)),
-                     std::chrono::steady_clock::now());
-        std::this_thread::sleep_until(next_frame);
-    }
-    m_terminal.reset();
+    for (const scripted_key& scripted : m_options.keys)
+        if (scripted.tick == m_ticks) press(scripted.key);
+    if (m_quit) return false;
+    tick();
+    ++m_ticks;
+    return true;
+}
+
+tick_schedule::clock::duration session::tick_interval() const {
+    return std::chrono::microseconds(static_cast<long>(tick_ms * 1000 / m_options.speed));
 }
 
 // One turn of the host's message loop: play time passes, the component's timer fires, and a held
 // soft button is let go after the tick that read it.
-void session::tick(long index) {
-    m_playback.tick(index);
+void session::tick() {
+    m_playback.tick(m_ticks);
     m_clock.advance(tick_ms);
     m_clock.run_due_timers();
     if (m_keyboard && m_buttons_held) m_keyboard->release_buttons(m_buttons_held), m_buttons_held = 0;
@@ -120,29 +93,12 @@ void session::press(const std::string& key) {
 
 void session::say(const std::string& message) {
     m_message = message;
-    if (!m_terminal) report(message);
+    if (!m_messages_in_view) report(message);
 }
 
-// The LCD in half blocks where the terminal is wide and tall enough, else in braille; in a
-// terminal too small for either, one line saying what it needs. The status lines below it.
-void session::show() {
-    const int columns = m_terminal->columns(), rows = m_terminal->rows();
-    const std::vector<std::string> lines = status_lines();
-    const int status_rows = static_cast<int>(lines.size());
-    const bool wide = columns >= half_blocks_columns && rows >= half_blocks_rows + status_rows;
-    if (!wide && (columns < braille_columns || rows < braille_rows + status_rows)) {
-        m_terminal->show(terminal_line("the LCD view needs " + std::to_string(braille_columns) + "x" +
-                                           std::to_string(braille_rows + status_rows) + "; this terminal is " +
-                                           std::to_string(columns) + "x" + std::to_string(rows),
-                                       columns, m_charset));
-        return;
-    }
-    std::string screen;
-    if (m_last_frame && m_keyboard && m_keyboard->keyboard_plugged())
-        screen = wide ? frame_as_half_blocks(m_last_frame->bitmap, m_charset)
-                      : frame_as_braille(m_last_frame->bitmap, m_charset);
-    for (const std::string& line : lines) screen += terminal_line(line, columns, m_charset) + "\n";
-    m_terminal->show(screen);
+const LcdBitmap* session::shown_frame() const {
+    if (!m_last_frame || !m_keyboard || !m_keyboard->keyboard_plugged()) return nullptr;
+    return &m_last_frame->bitmap;
 }
 
 std::vector<std::string> session::status_lines() const {

@@ -24,6 +24,7 @@ public:
     void previous() override { m_player.previous(); }
     void seek_by(double seconds) override;
     std::string status() const override;
+    std::string title() const override { return m_player.playing() ? m_player.current_title() : std::string(); }
     bool real_time() const override { return false; }
 
 private:

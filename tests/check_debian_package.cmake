@@ -32,8 +32,10 @@ run_checked("extracting the package" dpkg-deb -x ${package} ${root})
 file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${root} ${root}/*)
 list(SORT files)
 set(expected usr/bin/keylume-sim usr/lib/keylume/keylume_lcdserver.so usr/lib/keylume/libkeylume.so
-             usr/lib/keylume/libkeylume_win32.so usr/lib/keylume/libshared.so usr/share/doc/keylume-sim/README.md.gz
+             usr/lib/keylume/libkeylume_win32.so usr/lib/keylume/libshared.so
+             usr/share/applications/keylume-sim.desktop usr/share/doc/keylume-sim/README.md.gz
              usr/share/doc/keylume-sim/changelog.gz usr/share/doc/keylume-sim/copyright
+             usr/share/icons/hicolor/48x48/apps/keylume.png usr/share/icons/hicolor/scalable/apps/keylume.svg
              usr/share/man/man1/keylume-sim.1.gz)
 if(NOT files STREQUAL expected)
   message(FATAL_ERROR "the package holds\n  ${files}\ninstead of\n  ${expected}")

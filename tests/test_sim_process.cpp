@@ -107,6 +107,9 @@ TEST_F(SimProcess, BadArgumentsExitWithTwoAndSayWhatIsWrong) {
     EXPECT_EQ(key.exit_code, 2);
     EXPECT_NE(key.err.find("unknown key 'x'"), std::string::npos) << key.err;
     EXPECT_FALSE(fs::exists(config_file()));  // nothing ran
+    finished_run colour = run({"--window", "--lcd-colors", "10200a,green"});
+    EXPECT_EQ(colour.exit_code, 2);
+    EXPECT_NE(colour.err.find("RRGGBB or #RRGGBB, not 'green'"), std::string::npos) << colour.err;
 
     // --follow takes names: a file of that name beside one only brings a note; an entry that cannot
     // be a name is refused by itself.
@@ -143,9 +146,9 @@ TEST_F(SimProcess, BadArgumentsExitWithTwoAndSayWhatIsWrong) {
 TEST_F(SimProcess, HelpNamesEveryOptionAndKey) {
     finished_run help = run({"--help"});
     EXPECT_EQ(help.exit_code, 0);
-    for (const char* word :
-         {"--ticks", "--duration", "--speed", "--snapshot", "--record", "--frames", "--lcd-server", "--keys",
-          "--follow", "prefs set NAME VALUE", "prefs reset", "XDG_CONFIG_HOME", "space pause", "u unplug"})
+    for (const char* word : {"--ticks", "--duration", "--speed", "--snapshot", "--record", "--frames", "--lcd-server",
+                             "--keys", "--follow", "--window", "--lcd-colors", "prefs set NAME VALUE", "prefs reset",
+                             "XDG_CONFIG_HOME", "space pause", "u unplug"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 }
 

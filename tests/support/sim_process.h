@@ -86,6 +86,26 @@ protected:
 
     // Runs keylume-sim with the arguments, the test's configuration folder and its output kept.
     finished_run run(const std::vector<std::string>& arguments) {
+        finished_run result;
+        const pid_t child = start(arguments);
+        if (child <= 0) return result;
+        result.exit_code = wait_for(child);
+        result.out = contents(in_folder("stdout"));
+        result.err = contents(in_folder("stderr"));
+        return result;
+    }
+
+    // The exit code of a child that start() started, once it ends.
+    static int wait_for(pid_t child) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status)) << "keylume-sim did not exit normally: " << status;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // Starts keylume-sim as run() does, its output going to the files "stdout" and "stderr" of
+    // the test folder; the child, or 0 when it cannot be started.
+    pid_t start(const std::vector<std::string>& arguments) {
         std::vector<std::string> words = {KEYLUME_SIM_PATH};
         words.insert(words.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
@@ -105,18 +125,10 @@ protected:
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         pid_t child = 0;
-        finished_run result;
         int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         EXPECT_EQ(spawned, 0) << "cannot start " << argv[0];
-        if (spawned != 0) return result;
-        int status = 0;
-        waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status)) << "keylume-sim did not exit normally: " << status;
-        result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = contents(out);
-        result.err = contents(err);
-        return result;
+        return spawned == 0 ? child : 0;
     }
 
     // Starts keylume-sim in a pseudo terminal of its own, as a person starts it in a terminal
