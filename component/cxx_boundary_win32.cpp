@@ -213,9 +213,11 @@ void throw_from_other_side(foreign_exception* original) {
     throw known_from_other_side<Known>(original);
 }
 
-template <typename Known>
+// Thrown is the class thrown for the other side's exception of this class: a base when the class
+// itself cannot be made without the component (the bug check's constructor asks the host).
+template <typename Known, typename Thrown = Known>
 constexpr known_class known(const char* decorated_name, int base) {
-    return {decorated_name, base, &is_instance<Known>, &throw_from_other_side<Known>};
+    return {decorated_name, base, &is_instance<Known>, &throw_from_other_side<Thrown>};
 }
 
 constexpr int std_exception = 10;
@@ -224,7 +226,7 @@ constexpr known_class known_classes[] = {
     known<velvox_io::exception_io_data>(".?AVexception_io_data@velvox_io@@", 2),
     known<velvox_io::exception_io>(".?AVexception_io@velvox_io@@", std_exception),
     known<velvox_io::exception_aborted>(".?AVexception_aborted@velvox_io@@", std_exception),
-    known<pfc::exception_bug_check_v2>(".?AVexception_bug_check_v2@pfc@@", 5),
+    known<pfc::exception_bug_check_v2, pfc::exception_bug_check>(".?AVexception_bug_check_v2@pfc@@", 5),
     known<pfc::exception_bug_check>(".?AVexception_bug_check@pfc@@", std_exception),
     known<pfc::exception_overflow>(".?AVexception_overflow@pfc@@", std_exception),
     known<exception_service_not_found>(".?AVexception_service_not_found@@", std_exception),
