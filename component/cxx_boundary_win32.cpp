@@ -94,19 +94,28 @@ using destructor = void(MSVC_THISCALL*)(void* self);
 using what_function = const char*(MSVC_THISCALL*)(const void* self);
 
 // The raised object: Microsoft's std::exception (vtable, text, whether the text is owned). The
-// text is never owned: it lives in the raising frames.
+// raised one's text lives in the raising frames; each copy owns a copy of it, on the process heap,
+// where Microsoft's runtime frees a text it owns (a by-value catch destroys its copy itself), so
+// that a copy may outlive the raising frames.
 struct raised_exception {
     const void* const* vtable;
     const char* what;
     bool do_free;
 };
 
-void* MSVC_THISCALL raised_deleting_destructor(raised_exception* self, unsigned) { return self; }
+void MSVC_THISCALL raised_destroy(raised_exception* self);
+// The object's memory is the catcher's: only its text is freed.
+void* MSVC_THISCALL raised_deleting_destructor(raised_exception* self, unsigned) {
+    raised_destroy(self);
+    return self;
+}
 const char* MSVC_THISCALL raised_what(const raised_exception* self) {
     return self->what != nullptr ? self->what : "Unknown exception";
 }
 void* MSVC_THISCALL raised_copy(raised_exception* self, const raised_exception* source);
-void MSVC_THISCALL raised_destroy(raised_exception*) {}
+void MSVC_THISCALL raised_destroy(raised_exception* self) {
+    if (self->do_free) HeapFree(GetProcessHeap(), 0, const_cast<char*>(self->what));
+}
 
 // Slot -1 is the complete object locator, which is not provided: typeid and dynamic_cast of the
 // object are refused by the other side's runtime ("Bad read pointer").
@@ -119,8 +128,11 @@ const raised_vtable the_raised_vtable = {
 
 void* MSVC_THISCALL raised_copy(raised_exception* self, const raised_exception* source) {
     self->vtable = the_raised_vtable.slots;
-    self->what = source->what;
-    self->do_free = false;
+    size_t size = std::strlen(source->what) + 1;
+    char* text = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, size));
+    if (text != nullptr) std::memcpy(text, source->what, size);
+    self->what = text;
+    self->do_free = text != nullptr;
     return self;
 }
 

@@ -35,12 +35,12 @@ protected:
     static void load(const blob_bytes& blob) {
         memory_reader reader(blob);
         abort_flag never;
-        component->client().load_configuration(reader, never);
+        cxx_boundary::call_out([&] { component->client().load_configuration(reader, never); });
     }
     static blob_bytes save() {
         memory_writer writer;
         abort_flag never;
-        component->client().save_configuration(writer, never);
+        cxx_boundary::call_out([&] { component->client().save_configuration(writer, never); });
         return writer.bytes();
     }
 
@@ -107,7 +107,7 @@ TEST_F(component_module, instances_are_static_and_never_destroyed) {
 TEST_F(component_module, startup_and_shutdown_hooks_are_offered) {
     service_ptr hooks = component->find_service(initquit::class_guid);
     ASSERT_TRUE(hooks);
-    static_cast<initquit&>(*hooks).on_startup();
+    cxx_boundary::call_out([&] { static_cast<initquit&>(*hooks).on_startup(); });
     static_cast<initquit&>(*hooks).on_shutdown();
     EXPECT_EQ(save(), settings_blob(setting_rows()));
 }
