@@ -8,6 +8,7 @@
 #include "resource.h"
 #include "settings.h"
 #include "shared_api.h"
+#include "string_for_the_other_side.h"
 #include "utf8.h"
 
 namespace {
@@ -66,7 +67,8 @@ void InitPage(HWND dialog) {
 
 void TemplateChanged(HWND dialog, const template_edit& edit) {
     pfc::string8 text;
-    cxx_boundary::call_out([&] { uGetDlgItemText(dialog, edit.control, text); });
+    string_for_the_other_side host_text(text);
+    cxx_boundary::call_out([&] { uGetDlgItemText(dialog, edit.control, host_text); });
     *edit.setting = text.text();
     LoadLineTemplates();
 }
@@ -91,7 +93,8 @@ void BoostClicked(HWND dialog) {
 // box then shows (2.7 shows and stores 3), so what the user sees is what is used.
 void SecondsLeft(HWND dialog) {
     pfc::string8 text;
-    cxx_boundary::call_out([&] { uGetDlgItemText(dialog, IDC_PRIORITY_SECONDS, text); });
+    string_for_the_other_side host_text(text);
+    cxx_boundary::call_out([&] { uGetDlgItemText(dialog, IDC_PRIORITY_SECONDS, host_text); });
     double seconds = pfc::text_to_float(text.text(), 127);
     if (seconds > MAX_SECONDS) seconds = MAX_SECONDS;
     if (seconds < MIN_SECONDS) seconds = MIN_SECONDS;

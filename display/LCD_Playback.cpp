@@ -5,6 +5,7 @@
 #include "cxx_boundary.h"
 #include "pfc_exceptions.h"
 #include "settings.h"
+#include "string_for_the_other_side.h"
 
 namespace {
 
@@ -128,7 +129,8 @@ void LCD_Playback::RenderTrack(service_ptr_t<track_handle> track) {
     if (!m_started || !track.is_valid()) return;
     pfc::string8 lines[3];
     FormatLines(lines, [&](pfc::string8& line, compiled_template* script) {
-        cxx_boundary::call_out([&] { track->format_title(line, script); });
+        string_for_the_other_side host_line(line);
+        cxx_boundary::call_out([&] { track->format_title(host_line, script); });
     });
     m_screen.SetTrackLength(TrackLength(*track));
     m_screen.SetLines(lines[0], lines[1], lines[2]);
@@ -139,7 +141,8 @@ void LCD_Playback::RenderStreamInfo(const track_info& info) {
     if (!m_started || !m_currentTrack.is_valid()) return;
     pfc::string8 lines[3];
     FormatLines(lines, [&](pfc::string8& line, compiled_template* script) {
-        cxx_boundary::call_out([&] { m_currentTrack->format_title_from_info(info, line, script); });
+        string_for_the_other_side host_line(line);
+        cxx_boundary::call_out([&] { m_currentTrack->format_title_from_info(info, host_line, script); });
     });
     m_screen.SetLines(lines[0], lines[1], lines[2]);
 }

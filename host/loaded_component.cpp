@@ -5,6 +5,7 @@
 #include "call_path.h"
 #include "component_services.h"
 #include "streams.h"
+#include "string_for_the_other_side.h"
 
 namespace {
 
@@ -24,7 +25,8 @@ std::string file_name_of(const std::string& path) {
 
 std::string text_of(void (componentversion::*report)(pfc::string_base&), componentversion& version) {
     pfc::string8 text;
-    (version.*report)(text);
+    string_for_the_other_side component_text(text);
+    cxx_boundary::call_out([&] { (version.*report)(component_text); });
     return std::string(text.text(), text.length());
 }
 
