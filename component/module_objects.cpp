@@ -1,11 +1,12 @@
 // Every module-level object of the component, in the one order of module initialisation; objects
 // of one translation unit are constructed in the order they are defined and destroyed in reverse.
+#include "LCD_Playback.h"
 #include "component_client_object.h"
 #include "component_services.h"
-#include "LCD_Playback.h"
+#include "cxx_boundary.h"
 #include "initquit_keylume.h"
-#include "preferences_page_keylume.h"
 #include "module_state.h"
+#include "preferences_page_keylume.h"
 #include "settings.h"
 #include "signal_handlers.h"
 
@@ -14,11 +15,17 @@ namespace {
 // Declared here, where its factory is: nothing else sees the version record's class.
 class componentversion_myimpl : public componentversion {
 public:
-    void report_file_name(pfc::string_base& out) override { out.append_text(g_module_file_name.text()); }
-    void report_name(pfc::string_base& out) override { out.append_text("Keylume"); }
-    void report_version(pfc::string_base& out) override { out.append_text(KEYLUME_VERSION_TEXT); }
+    void report_file_name(pfc::string_base& out) override { report(out, g_module_file_name.text()); }
+    void report_name(pfc::string_base& out) override { report(out, "Keylume"); }
+    void report_version(pfc::string_base& out) override { report(out, KEYLUME_VERSION_TEXT); }
     void report_about_text(pfc::string_base& out) override {
-        out.append_text("Displays song information on a\ngaming keyboard's LCD display.");
+        report(out, "Displays song information on a\ngaming keyboard's LCD display.");
+    }
+
+private:
+    // The host's string: appending to it is a call to the host, inside an operation it called.
+    static void report(pfc::string_base& out, const char* text) {
+        cxx_boundary::entry([&] { cxx_boundary::call_out([&] { out.append_text(text); }); });
     }
 };
 

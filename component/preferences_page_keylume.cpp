@@ -1,12 +1,14 @@
 #include "preferences_page_keylume.h"
 
 #include "LCD_Playback.h"
+#include "cxx_boundary.h"
 #include "guid_text.h"
 #include "host_interfaces.h"
 #include "number_text.h"
 #include "resource.h"
 #include "settings.h"
 #include "shared_api.h"
+#include "string_for_the_other_side.h"
 #include "utf8.h"
 
 namespace {
@@ -49,7 +51,9 @@ void CheckTimeMode(HWND dialog, int first, int mode) {
 
 void InitPage(HWND dialog) {
     g_fillingPage = true;
-    for (const template_edit& edit : TEMPLATE_EDITS) uSetDlgItemText(dialog, edit.control, edit.setting->get_ptr());
+    for (const template_edit& edit : TEMPLATE_EDITS) {
+        cxx_boundary::call_out([&] { uSetDlgItemText(dialog, edit.control, edit.setting->get_ptr()); });
+    }
     g_fillingPage = false;
     CheckTimeMode(dialog, IDC_LEFT_POSITION, cfg_left_time_mode);
     CheckTimeMode(dialog, IDC_RIGHT_POSITION, cfg_right_time_mode);
@@ -63,7 +67,8 @@ void InitPage(HWND dialog) {
 
 void TemplateChanged(HWND dialog, const template_edit& edit) {
     pfc::string8 text;
-    uGetDlgItemText(dialog, edit.control, text);
+    string_for_the_other_side host_text(text);
+    cxx_boundary::call_out([&] { uGetDlgItemText(dialog, edit.control, host_text); });
     *edit.setting = text.text();
     LoadLineTemplates();
 }
@@ -88,7 +93,8 @@ void BoostClicked(HWND dialog) {
 // box then shows (2.7 shows and stores 3), so what the user sees is what is used.
 void SecondsLeft(HWND dialog) {
     pfc::string8 text;
-    uGetDlgItemText(dialog, IDC_PRIORITY_SECONDS, text);
+    string_for_the_other_side host_text(text);
+    cxx_boundary::call_out([&] { uGetDlgItemText(dialog, IDC_PRIORITY_SECONDS, host_text); });
     double seconds = pfc::text_to_float(text.text(), 127);
     if (seconds > MAX_SECONDS) seconds = MAX_SECONDS;
     if (seconds < MIN_SECONDS) seconds = MIN_SECONDS;
@@ -121,23 +127,34 @@ void Command(HWND dialog, WORD control, WORD notification) {
         case IDC_PRIORITY_SECONDS:
             if (notification == EN_KILLFOCUS) SecondsLeft(dialog);
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
 }  // namespace
 
 INT_PTR CALLBACK preferences_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-    switch (message) {
-        case WM_INITDIALOG: InitPage(dialog); break;
-        case WM_COMMAND: Command(dialog, LOWORD(wparam), HIWORD(wparam)); break;
-        default: break;
-    }
+    cxx_boundary::entry([&] {
+        switch (message) {
+            case WM_INITDIALOG:
+                InitPage(dialog);
+                break;
+            case WM_COMMAND:
+                Command(dialog, LOWORD(wparam), HIWORD(wparam));
+                break;
+            default:
+                break;
+        }
+    });
     return 0;  // the dialog manager moves no focus
 }
 
 HWND preferences_page_keylume::create_window(HWND parent) {
-    return CreateDialogParamW(g_module_instance, MAKEINTRESOURCEW(IDD_PREFERENCES), parent, preferences_dialog_proc, 0);
+    return cxx_boundary::entry([&] {
+        return CreateDialogParamW(g_module_instance, MAKEINTRESOURCEW(IDD_PREFERENCES), parent, preferences_dialog_proc,
+                                  0);
+    });
 }
 
 const char* preferences_page_keylume::page_name() { return PAGE_NAME; }
@@ -150,15 +167,19 @@ bool preferences_page_keylume::can_reset() { return false; }
 
 void preferences_page_keylume::reset() {}
 
+// The address is built in the component's string and handed to the host's in one call.
 bool preferences_page_keylume::help_url(pfc::string_base& out) {
-    out.assign_text("");
-    out.append_text(HELP_BASE);
-    out.append_text(find_host_service<version_information>()->version_text());
-    out.append_text("/");
-    out.append_text("preferences");
-    out.append_text("/");
-    pfc::append_guid_text(out, PAGE_GUID);
-    out.append_text("/");
-    out.append_text(PAGE_NAME);
-    return true;
+    return cxx_boundary::entry([&] {
+        service_ptr_t<version_information> version = find_host_service<version_information>();
+        pfc::string8 url(HELP_BASE);
+        url.append_text(cxx_boundary::call_out([&] { return version->version_text(); }));
+        url.append_text("/");
+        url.append_text("preferences");
+        url.append_text("/");
+        pfc::append_guid_text(url, PAGE_GUID);
+        url.append_text("/");
+        url.append_text(PAGE_NAME);
+        cxx_boundary::call_out([&] { out.assign_text(url.text()); });
+        return true;
+    });
 }

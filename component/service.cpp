@@ -16,9 +16,10 @@ service_factory_base* service_factory_list() { return factory_list_head; }
 
 void find_host_service(service_ptr& out, const GUID& class_guid) {
     if (g_velvox_api == nullptr) throw exception_service_not_found();
-    service_class_ref service_class = g_velvox_api->find_service_class(class_guid);
-    size_t count = g_velvox_api->service_count(service_class);
+    host_api* api = g_velvox_api;
+    service_class_ref service_class = cxx_boundary::call_out([&] { return api->find_service_class(class_guid); });
+    size_t count = cxx_boundary::call_out([&] { return api->service_count(service_class); });
     if (count == 0) throw exception_service_not_found();
     if (count != 1) throw exception_service_duplicated();
-    g_velvox_api->create_service(out, service_class, 0);
+    cxx_boundary::call_out([&] { api->create_service(out, service_class, 0); });
 }

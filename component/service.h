@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "cxx_boundary.h"
 #include "pfc_exceptions.h"
 #include "win32.h"
 
@@ -53,17 +54,18 @@ public:
         return *this;
     }
 
-    // Adds a reference to the new object first, then releases the old one.
+    // Adds a reference to the new object first, then releases the old one. The object may be the
+    // other module's: counting is a call across.
     void assign(T* object) {
-        if (object != nullptr) object->add_ref();
+        if (object != nullptr) cxx_boundary::call_out([object] { object->add_ref(); });
         T* old = m_object;
         m_object = object;
-        if (old != nullptr) old->release();
+        if (old != nullptr) cxx_boundary::call_out([old] { old->release(); });
     }
     void release() {
         T* old = m_object;
         m_object = nullptr;
-        if (old != nullptr) old->release();
+        if (old != nullptr) cxx_boundary::call_out([old] { old->release(); });
     }
 
     T* get() const { return m_object; }
@@ -84,7 +86,7 @@ public:
     int add_ref() override { return 1; }
     bool query(service_ptr& out, const GUID& guid) override {
         if (!same_guid(guid, T::class_guid)) return false;
-        out = this;
+        cxx_boundary::entry([&] { out = this; });
         return true;
     }
 };
@@ -123,7 +125,9 @@ protected:
 template <typename T>
 class service_factory_single_t : public service_factory_base_t<T> {
 public:
-    void instance_create(service_ptr& out) override { out = &m_instance; }
+    void instance_create(service_ptr& out) override {
+        cxx_boundary::entry([&] { out = &m_instance; });
+    }
     T& get_static_instance() { return m_instance; }
 
 private:

@@ -2,8 +2,10 @@
 
 #include <cstring>
 
+#include "cxx_boundary.h"
 #include "pfc_exceptions.h"
 #include "settings.h"
+#include "string_for_the_other_side.h"
 
 namespace {
 
@@ -19,32 +21,41 @@ DWORD WINAPI NullLcdCallback(void*, DWORD) { return 0; }
 service_ptr_t<compiled_template> CompileTemplate(const char* text) {
     service_ptr_t<template_compiler> compiler = find_host_service<template_compiler>();
     service_ptr_t<compiled_template> script;
-    if (!compiler->compile(script, text) && !compiler->compile(script, "%filename%"))
-        throw pfc::exception_bug_check_v2();
+    auto compile = [&](const char* source) {
+        return cxx_boundary::call_out([&] { return compiler->compile(script, source); });
+    };
+    if (!compile(text) && !compile("%filename%")) throw pfc::exception_bug_check_v2();
     return script;
 }
 
 // The track's length in seconds; 0 when the host has no information for it.
 double TrackLength(track_handle& track) {
-    track.lock_info();
+    cxx_boundary::call_out([&] { track.lock_info(); });
     const track_info* info = nullptr;
-    double length = track.get_info_locked(info) && info ? info->get_length() : 0.0;
-    track.unlock_info();
+    bool known = cxx_boundary::call_out([&] { return track.get_info_locked(info); });
+    double length = known && info ? cxx_boundary::call_out([&] { return info->get_length(); }) : 0.0;
+    cxx_boundary::call_out([&] { track.unlock_info(); });
     return length;
 }
 
 }  // namespace
 
 LCD_Playback::LCD_Playback()
-    : m_connectContext{}, m_timerId(0), m_started(false), m_boostEnabled(false), m_boostActive(false),
-      m_boostTicks(0), m_boostLimit(0) {}
+    : m_connectContext{},
+      m_timerId(0),
+      m_started(false),
+      m_boostEnabled(false),
+      m_boostActive(false),
+      m_boostTicks(0),
+      m_boostLimit(0) {}
 
 // Members go in reverse declaration order: the templates, then the output, then the screen; the
 // current track's reference is dropped first.
 LCD_Playback::~LCD_Playback() { m_currentTrack.release(); }
 
 void LCD_Playback::Start() {
-    find_host_service<playback_callback_registry>()->register_callback(this, PLAYBACK_EVENT_MASK, false);
+    service_ptr_t<playback_callback_registry> registry = find_host_service<playback_callback_registry>();
+    cxx_boundary::call_out([&] { registry->register_callback(this, PLAYBACK_EVENT_MASK, false); });
     std::memset(&m_connectContext, 0, sizeof m_connectContext);
     m_connectContext.applicationName = WSTR("Velvox LCD Display");
     m_connectContext.firstOption = 0;
@@ -62,7 +73,8 @@ void LCD_Playback::Start() {
 
 void LCD_Playback::Shutdown() {
     KillTimer(nullptr, m_timerId);
-    find_host_service<playback_callback_registry>()->unregister_callback(this);
+    service_ptr_t<playback_callback_registry> registry = find_host_service<playback_callback_registry>();
+    cxx_boundary::call_out([&] { registry->unregister_callback(this); });
     m_output.Release();
     m_screen.Release();
     m_currentTrack.release();
@@ -116,7 +128,10 @@ void LCD_Playback::FormatLines(pfc::string8 (&lines)[3], FormatLine format) {
 void LCD_Playback::RenderTrack(service_ptr_t<track_handle> track) {
     if (!m_started || !track.is_valid()) return;
     pfc::string8 lines[3];
-    FormatLines(lines, [&](pfc::string8& line, compiled_template* script) { track->format_title(line, script); });
+    FormatLines(lines, [&](pfc::string8& line, compiled_template* script) {
+        string_for_the_other_side host_line(line);
+        cxx_boundary::call_out([&] { track->format_title(host_line, script); });
+    });
     m_screen.SetTrackLength(TrackLength(*track));
     m_screen.SetLines(lines[0], lines[1], lines[2]);
     m_currentTrack = track;
@@ -126,7 +141,8 @@ void LCD_Playback::RenderStreamInfo(const track_info& info) {
     if (!m_started || !m_currentTrack.is_valid()) return;
     pfc::string8 lines[3];
     FormatLines(lines, [&](pfc::string8& line, compiled_template* script) {
-        m_currentTrack->format_title_from_info(info, line, script);
+        string_for_the_other_side host_line(line);
+        cxx_boundary::call_out([&] { m_currentTrack->format_title_from_info(info, host_line, script); });
     });
     m_screen.SetLines(lines[0], lines[1], lines[2]);
 }
@@ -146,11 +162,15 @@ void LCD_Playback::RenderEventTrack(service_ptr_t<track_handle> track, bool from
 
 void LCD_Playback::ShowPosition(double seconds) { m_screen.SetPlayPosition(seconds); }
 
+// The events are operations that the host calls: what fails in them reaches the host as its own
+// exception.
 void LCD_Playback::playback_starting(uint32_t, uint32_t) {}
 
 void LCD_Playback::new_track(service_ptr_t<track_handle> track) {
-    RenderEventTrack(track, true);
-    BoostPriority();
+    cxx_boundary::entry([&] {
+        RenderEventTrack(track, true);
+        BoostPriority();
+    });
 }
 
 void LCD_Playback::playback_stopped(uint32_t) { ShowPosition(0.0); }
@@ -159,11 +179,17 @@ void LCD_Playback::position_sought(double seconds) { ShowPosition(seconds); }
 
 void LCD_Playback::pause_changed(uint32_t) {}
 
-void LCD_Playback::track_edited(service_ptr_t<track_handle> track) { RenderEventTrack(track, false); }
+void LCD_Playback::track_edited(service_ptr_t<track_handle> track) {
+    cxx_boundary::entry([&] { RenderEventTrack(track, false); });
+}
 
-void LCD_Playback::stream_info_changed(const track_info& info) { RenderStreamInfo(info); }
+void LCD_Playback::stream_info_changed(const track_info& info) {
+    cxx_boundary::entry([&] { RenderStreamInfo(info); });
+}
 
-void LCD_Playback::stream_track_info_changed(const track_info& info) { RenderStreamInfo(info); }
+void LCD_Playback::stream_track_info_changed(const track_info& info) {
+    cxx_boundary::entry([&] { RenderStreamInfo(info); });
+}
 
 void LCD_Playback::time_advanced(double seconds) { ShowPosition(seconds); }
 
@@ -181,4 +207,6 @@ void LoadLineTemplates() {
 
 void SelectLcdScreen(int index) { g_lcdPlayback.SelectScreen(index); }
 
-void CALLBACK LcdTimerProc(HWND, UINT, UINT_PTR, DWORD) { g_lcdPlayback.OnTimer(); }
+void CALLBACK LcdTimerProc(HWND, UINT, UINT_PTR, DWORD) {
+    cxx_boundary::entry([] { g_lcdPlayback.OnTimer(); });
+}

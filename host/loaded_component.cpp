@@ -5,6 +5,7 @@
 #include "call_path.h"
 #include "component_services.h"
 #include "streams.h"
+#include "string_for_the_other_side.h"
 
 namespace {
 
@@ -24,7 +25,8 @@ std::string file_name_of(const std::string& path) {
 
 std::string text_of(void (componentversion::*report)(pfc::string_base&), componentversion& version) {
     pfc::string8 text;
-    (version.*report)(text);
+    string_for_the_other_side component_text(text);
+    cxx_boundary::call_out([&] { (version.*report)(component_text); });
     return std::string(text.text(), text.length());
 }
 
@@ -62,7 +64,7 @@ service_ptr loaded_component::find_service(const GUID& class_guid) const {
     service_ptr instance;
     for (service_factory_base* factory : factories()) {
         if (same_guid(factory->class_guid(), class_guid)) {
-            factory->instance_create(instance);
+            cxx_boundary::call_out([&] { factory->instance_create(instance); });
             break;
         }
     }
@@ -84,7 +86,7 @@ std::optional<std::string> loaded_component::load_configuration(const std::strin
     abort_flag never;
     try {
         call_path_step step("load_configuration");
-        m_client->load_configuration(reader, never);
+        cxx_boundary::call_out([&] { m_client->load_configuration(reader, never); });
     } catch (const velvox_io::exception_io_data& error) {
         // The next save replaces the file with what was read: keep the damaged one beside it.
         std::string kept = unused_name(path + ".damaged");
@@ -102,7 +104,7 @@ void loaded_component::save_configuration(const std::string& path, abort_callbac
         file_writer writer(temporary);
         {
             call_path_step step("save_configuration");
-            m_client->save_configuration(writer, abort);
+            cxx_boundary::call_out([&] { m_client->save_configuration(writer, abort); });
         }
         writer.close();
     } catch (...) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "cxx_boundary.h"
+
 namespace velvox_host {
 
 bool host_template_compiler::compile(service_ptr_t<compiled_template>& out, const char* text) {
@@ -33,29 +35,41 @@ const title_format_program& program_of(compiled_template* script) {
 host_track_handle::host_track_handle(track_record record, bool has_info)
     : m_info(std::move(record)), m_has_info(has_info) {}
 
+// The track handle's and the registry's operations are called by the component: what fails in
+// them reaches it as a Microsoft C++ exception, as from the player.
 void host_track_handle::format_title(pfc::string_base& out, compiled_template* script) {
-    out.assign_text(evaluate_title_format(program_of(script), track_fields(m_info.record())).c_str());
+    cxx_boundary::entry([&] {
+        std::string title = evaluate_title_format(program_of(script), track_fields(m_info.record()));
+        cxx_boundary::call_out([&] { out.assign_text(title.c_str()); });
+    });
 }
 
 void host_track_handle::lock_info() { ++m_locks; }
 
 void host_track_handle::unlock_info() {
-    if (m_locks == 0) throw std::logic_error("track information unlocked without a lock");
-    --m_locks;
+    cxx_boundary::entry([&] {
+        if (m_locks == 0) throw std::logic_error("track information unlocked without a lock");
+        --m_locks;
+    });
 }
 
 bool host_track_handle::get_info_locked(const track_info*& info) {
-    if (m_locks == 0) throw std::logic_error("track information read without a lock");
-    if (!m_has_info) return false;
-    info = &m_info;
-    return true;
+    return cxx_boundary::entry([&] {
+        if (m_locks == 0) throw std::logic_error("track information read without a lock");
+        if (!m_has_info) return false;
+        info = &m_info;
+        return true;
+    });
 }
 
 void host_track_handle::format_title_from_info(const track_info& info, pfc::string_base& out,
                                                compiled_template* script) {
-    auto* record = dynamic_cast<const host_track_info*>(&info);
-    if (!record) throw std::invalid_argument("track formatting was given information of another host");
-    out.assign_text(evaluate_title_format(program_of(script), track_fields(record->record())).c_str());
+    cxx_boundary::entry([&] {
+        auto* record = dynamic_cast<const host_track_info*>(&info);
+        if (!record) throw std::invalid_argument("track formatting was given information of another host");
+        std::string title = evaluate_title_format(program_of(script), track_fields(record->record()));
+        cxx_boundary::call_out([&] { out.assign_text(title.c_str()); });
+    });
 }
 
 service_ptr_t<track_handle> make_track_handle(track_record record, bool has_info) {
@@ -63,17 +77,21 @@ service_ptr_t<track_handle> make_track_handle(track_record record, bool has_info
 }
 
 void host_playback_registry::register_callback(play_callback* callback, uint32_t event_mask, bool) {
-    if (!callback) throw std::invalid_argument("a null play_callback cannot be registered");
-    for (const entry& registered : m_entries)
-        if (registered.callback == callback) throw std::logic_error("play_callback registered twice");
-    m_entries.push_back({callback, event_mask});
+    cxx_boundary::entry([&] {
+        if (!callback) throw std::invalid_argument("a null play_callback cannot be registered");
+        for (const entry& registered : m_entries)
+            if (registered.callback == callback) throw std::logic_error("play_callback registered twice");
+        m_entries.push_back({callback, event_mask});
+    });
 }
 
 void host_playback_registry::unregister_callback(play_callback* callback) {
-    auto found = std::find_if(m_entries.begin(), m_entries.end(),
-                              [&](const entry& registered) { return registered.callback == callback; });
-    if (found == m_entries.end()) throw std::logic_error("unregistering a play_callback that is not registered");
-    m_entries.erase(found);
+    cxx_boundary::entry([&] {
+        auto found = std::find_if(m_entries.begin(), m_entries.end(),
+                                  [&](const entry& registered) { return registered.callback == callback; });
+        if (found == m_entries.end()) throw std::logic_error("unregistering a play_callback that is not registered");
+        m_entries.erase(found);
+    });
 }
 
 // A callback may unregister itself while an event is delivered: the list is copied first.
@@ -81,7 +99,7 @@ template <typename Call>
 void host_playback_registry::deliver(int operation, Call call) {
     std::vector<entry> receivers = m_entries;
     for (const entry& receiver : receivers)
-        if (receiver.mask & (1u << operation)) call(*receiver.callback);
+        if (receiver.mask & (1u << operation)) cxx_boundary::call_out([&] { call(*receiver.callback); });
 }
 
 void host_playback_registry::playback_starting(uint32_t command, uint32_t paused) {

@@ -90,7 +90,7 @@ preferences_window::preferences_window(const loaded_component& component, HWND h
     service_ptr found = component.find_service(preferences_page::class_guid);
     if (!found) throw std::runtime_error("the component offers no preferences page");
     m_page = static_cast<preferences_page*>(found.get());
-    m_page_window = m_page->create_window(host_window);
+    m_page_window = cxx_boundary::call_out([&] { return m_page->create_window(host_window); });
     if (!m_page_window) throw std::runtime_error("the component's preferences page created no window");
     ShowWindow(m_page_window, SW_SHOW);
 }

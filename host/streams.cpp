@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "cxx_boundary.h"
 namespace {
 
 void check_abort(abort_callback& abort) {
@@ -30,7 +31,13 @@ std::runtime_error file_error(const std::string& what, const std::string& path, 
 
 }  // namespace
 
+// The streams' operations are called by the component: what fails in them reaches it as a
+// Microsoft C++ exception, as from the player.
 size_t memory_reader::read(void* buffer, size_t bytes, abort_callback& abort) {
+    return cxx_boundary::entry([&] { return read_here(buffer, bytes, abort); });
+}
+
+size_t memory_reader::read_here(void* buffer, size_t bytes, abort_callback& abort) {
     check_abort(abort);
     size_t available = m_bytes.size() - m_position;
     size_t count = bytes < available ? bytes : available;
@@ -40,23 +47,31 @@ size_t memory_reader::read(void* buffer, size_t bytes, abort_callback& abort) {
 }
 
 void memory_reader::read_exact(void* buffer, size_t bytes, abort_callback& abort) {
-    if (read(buffer, bytes, abort) != bytes) throw velvox_io::exception_io_data_truncation();
+    cxx_boundary::entry([&] {
+        if (read_here(buffer, bytes, abort) != bytes) throw velvox_io::exception_io_data_truncation();
+    });
 }
 
-void memory_reader::not_for_the_component() { throw not_for_the_component_called(); }
+void memory_reader::not_for_the_component() {
+    cxx_boundary::entry([] { throw not_for_the_component_called(); });
+}
 
 void memory_reader::skip_exact(uint64_t bytes, abort_callback& abort) {
-    check_abort(abort);
-    uint64_t available = m_bytes.size() - m_position;
-    uint64_t count = bytes < available ? bytes : available;
-    m_position += static_cast<size_t>(count);
-    if (count != bytes) throw velvox_io::exception_io_data_truncation();
+    cxx_boundary::entry([&] {
+        check_abort(abort);
+        uint64_t available = m_bytes.size() - m_position;
+        uint64_t count = bytes < available ? bytes : available;
+        m_position += static_cast<size_t>(count);
+        if (count != bytes) throw velvox_io::exception_io_data_truncation();
+    });
 }
 
 void memory_writer::write(const void* buffer, size_t bytes, abort_callback& abort) {
-    check_abort(abort);
-    const uint8_t* data = static_cast<const uint8_t*>(buffer);
-    m_bytes.insert(m_bytes.end(), data, data + bytes);
+    cxx_boundary::entry([&] {
+        check_abort(abort);
+        const uint8_t* data = static_cast<const uint8_t*>(buffer);
+        m_bytes.insert(m_bytes.end(), data, data + bytes);
+    });
 }
 
 file_writer::file_writer(const std::string& path) : m_path(path), m_file(open_file(path, true)) {
@@ -68,8 +83,12 @@ file_writer::~file_writer() {
 }
 
 void file_writer::write(const void* buffer, size_t bytes, abort_callback& abort) {
-    check_abort(abort);
-    if (bytes != 0 && std::fwrite(buffer, 1, bytes, m_file) != bytes) throw file_error("cannot write", m_path, errno);
+    cxx_boundary::entry([&] {
+        check_abort(abort);
+        if (bytes != 0 && std::fwrite(buffer, 1, bytes, m_file) != bytes) {
+            throw file_error("cannot write", m_path, errno);
+        }
+    });
 }
 
 void file_writer::close() {

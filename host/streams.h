@@ -44,6 +44,8 @@ public:
     size_t size() const { return m_bytes.size(); }
 
 private:
+    size_t read_here(void* buffer, size_t bytes, abort_callback& abort);
+
     std::vector<uint8_t> m_bytes;
     size_t m_position = 0;
 };

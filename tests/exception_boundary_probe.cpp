@@ -1,26 +1,38 @@
 // Measures whether a C++ exception crosses between this program and a module with a C++ runtime
-// of its own, in one of the directions a host and the component meet, named by the argument:
-//   module_to_program        thrown in the module, caught in the program
-//   program_through_module   thrown in the program, through the module's frames, caught in the program
-//   program_to_module        thrown in the program, caught in the module
+// of its own, both speaking the module boundary as the host and the component do
+// (cxx_boundary.h), in one of the directions a host and the component meet, named by the argument:
+//   module_to_program        thrown in the module, caught in the program as its class
+//   program_through_module   thrown in the program, through the module's frames (unwound), caught
+//                            in the program as a base of its class
+//   program_to_module        thrown in the program, caught in the module with its text
 // Prints "NAME: " before the throw and "caught" or "not caught" after it, and exits with 0 when
-// the exception was caught where it was meant to be. Where the two runtimes cannot unwind each
-// other's frames, the throw ends the process with "terminate called" after "NAME: ".
+// the exception was caught where it was meant to be. An exception that no one takes ends the
+// process after "NAME: ".
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
+#include "cxx_boundary.h"
 #include "exception_probe_module.h"
+#include "pfc_exceptions.h"
 
 namespace {
 
-void throw_in_program() { throw std::runtime_error("thrown in the program"); }
+// The callbacks are operations that the module calls.
+void throw_truncation_in_program() {
+    cxx_boundary::entry([] { throw velvox_io::exception_io_data_truncation(); });
+}
+
+void throw_in_program() {
+    cxx_boundary::entry([] { throw std::runtime_error("thrown in the program"); });
+}
 
 bool module_to_program() {
     try {
-        probe_throw("thrown in the module");
-    } catch (const std::runtime_error&) {
-        return true;
+        cxx_boundary::call_out([] { probe_throw(); });
+    } catch (const velvox_io::exception_aborted& error) {
+        return std::string(error.what()) == "User abort";
     }
     return false;
 }
@@ -28,14 +40,16 @@ bool module_to_program() {
 // Caught, and the module's frame on the way was unwound (its local destroyed).
 bool program_through_module() {
     try {
-        probe_call(throw_in_program);
-    } catch (const std::runtime_error&) {
-        return probe_cleanups() == 1;
+        cxx_boundary::call_out([] { probe_call(throw_truncation_in_program); });
+    } catch (const velvox_io::exception_io_data& error) {
+        return probe_cleanups() == 1 && std::string(error.what()) == "Unsupported format or corrupted file";
     }
     return false;
 }
 
-bool program_to_module() { return probe_catch(throw_in_program); }
+bool program_to_module() {
+    return cxx_boundary::call_out([] { return probe_catch(throw_in_program); });
+}
 
 struct crossing {
     const char* name;

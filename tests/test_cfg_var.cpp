@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "cfg_var.h"
+#include "cxx_boundary.h"
+#include "host_streams.h"
 #include "streams.h"
 
 namespace {
@@ -42,10 +44,12 @@ void append_record(bytes& out, const GUID& guid, const bytes& payload) {
 
 bytes text_bytes(const std::string& text) { return bytes(text.begin(), text.end()); }
 
+// The host stand-in's reader, reached as the component reaches the host's.
 void load(const bytes& blob) {
     memory_reader reader(blob);
     abort_flag never;
-    cfg_load(reader, never);
+    host_stream_reader host_reader(reader, never);
+    cfg_load(host_reader, never);
 }
 
 class cfg_var_test : public ::testing::Test {
@@ -106,22 +110,25 @@ TEST_F(cfg_var_test, string_of_length_zero_is_empty) {
 }
 
 // Records the sizes of the reads and of the exact skips that loading asks for; the third
-// operation is the host stand-in's, which reports a call as a fault.
+// operation is the host stand-in's, which reports a call as a fault. The stand-in's reader is
+// called across the module boundary, as the component calls the host's.
 class recording_reader final : public stream_reader {
 public:
     explicit recording_reader(bytes content) : m_inner(std::move(content)) {}
     size_t read(void* buffer, size_t count, abort_callback& abort) override {
-        size_t got = m_inner.read(buffer, count, abort);
+        size_t got = cxx_boundary::call_out([&] { return m_inner.read(buffer, count, abort); });
         reads.push_back(got);
         return got;
     }
     void read_exact(void* buffer, size_t count, abort_callback& abort) override {
-        m_inner.read_exact(buffer, count, abort);
+        cxx_boundary::call_out([&] { m_inner.read_exact(buffer, count, abort); });
     }
-    void not_for_the_component() override { m_inner.not_for_the_component(); }
+    void not_for_the_component() override {
+        cxx_boundary::call_out([&] { m_inner.not_for_the_component(); });
+    }
     void skip_exact(uint64_t count, abort_callback& abort) override {
         skips.push_back(count);
-        m_inner.skip_exact(count, abort);
+        cxx_boundary::call_out([&] { m_inner.skip_exact(count, abort); });
     }
     std::vector<size_t> reads;
     std::vector<uint64_t> skips;
@@ -255,7 +262,7 @@ class aborting_writer final : public stream_writer {
 public:
     aborting_writer(abort_flag& flag, size_t abort_after) : m_flag(flag), m_abort_after(abort_after) {}
     void write(const void* buffer, size_t count, abort_callback& abort) override {
-        m_inner.write(buffer, count, abort);
+        cxx_boundary::call_out([&] { m_inner.write(buffer, count, abort); });
         if (m_inner.bytes().size() >= m_abort_after) m_flag.abort();
     }
     const bytes& written() const { return m_inner.bytes(); }

@@ -30,7 +30,7 @@ TEST(fresh_component, reports_no_file_name_and_saves_the_sixteen_defaults) {
 
     memory_writer writer;
     abort_flag never;
-    client->save_configuration(writer, never);
+    cxx_boundary::call_out([&] { client->save_configuration(writer, never); });
     const blob_bytes& blob = writer.bytes();
     EXPECT_EQ(blob, settings_blob(setting_rows()));
 

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "support/component_on_host.h"
-#include "support/module_boundary.h"
 
 namespace {
 
@@ -147,7 +146,6 @@ std::vector<setting_row> changed_settings() {
 }
 
 TEST_F(BadInput, AConfigurationCutAtEveryByteKeepsTheSettingsBeforeTheCut_across_modules) {
-    SKIP_WHERE_EXCEPTIONS_CANNOT_CROSS_MODULES();
     const blob_bytes defaults = settings_blob(setting_rows());
     const blob_bytes changed = settings_blob(changed_settings());
     std::map<blob_bytes, blob_bytes> default_records = records_of(defaults);

@@ -1,6 +1,9 @@
 #include "exception_probe_module.h"
 
-#include <stdexcept>
+#include <string>
+
+#include "cxx_boundary.h"
+#include "pfc_exceptions.h"
 
 namespace {
 
@@ -14,20 +17,26 @@ struct cleanup {
 
 }  // namespace
 
-void probe_throw(const char* message) { throw std::runtime_error(message); }
+void probe_throw() {
+    cxx_boundary::entry([] { throw velvox_io::exception_aborted(); });
+}
 
 void probe_call(probe_callback callback) {
-    cleanup on_the_way_out;
-    callback();
+    cxx_boundary::entry([&] {
+        cleanup on_the_way_out;
+        cxx_boundary::call_out(callback);
+    });
 }
 
 bool probe_catch(probe_callback callback) {
-    try {
-        callback();
-    } catch (const std::runtime_error&) {
-        return true;
-    }
-    return false;
+    return cxx_boundary::entry([&] {
+        try {
+            cxx_boundary::call_out(callback);
+        } catch (const std::exception& error) {
+            return std::string(error.what()) == "thrown in the program";
+        }
+        return false;
+    });
 }
 
 int probe_cleanups() { return g_cleanups; }

@@ -48,21 +48,21 @@ public:
     void store(const blob_bytes& blob) {
         memory_reader reader(blob);
         abort_flag never;
-        component->client().load_configuration(reader, never);
+        cxx_boundary::call_out([&] { component->client().load_configuration(reader, never); });
     }
     // The configuration blob the host would store now.
     blob_bytes saved() {
         memory_writer writer;
         abort_flag never;
-        component->client().save_configuration(writer, never);
+        cxx_boundary::call_out([&] { component->client().save_configuration(writer, never); });
         return writer.bytes();
     }
     void start() {
-        hooks().on_startup();
+        cxx_boundary::call_out([&] { hooks().on_startup(); });
         started = true;
     }
     void stop() {
-        hooks().on_shutdown();
+        cxx_boundary::call_out([&] { hooks().on_shutdown(); });
         started = false;
     }
     // One 100 ms tick of the host's message loop: the number of timers that ran (the
