@@ -56,12 +56,13 @@ initquit& startup_hooks(component_client& client) {
     fail_setup("the component's factory list has no ", "initquit service");
 }
 
-// What the component has allocated from msvcrt.dll's heap, which its runtime uses.
+// What is allocated from a heap.
 struct heap_use {
     size_t blocks = 0, bytes = 0;
 };
 
-heap_use component_heap_use() {
+// msvcrt.dll's heap, which the MinGW-built component's runtime allocates from.
+heap_use msvcrt_heap_use() {
     struct heap_entry {
         int* entry;
         size_t size;
@@ -83,27 +84,47 @@ heap_use component_heap_use() {
     return use;
 }
 
+// The process heap, where what crosses to the host may be allocated so that either side frees it.
+heap_use process_heap_use() {
+    heap_use use;
+    PROCESS_HEAP_ENTRY entry{};
+    while (HeapWalk(GetProcessHeap(), &entry)) {
+        if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) == 0) continue;
+        ++use.blocks;
+        use.bytes += entry.cbData;
+    }
+    return use;
+}
+
 void write_growth(size_t before, size_t after) {
     write_text(after < before ? "-" : "+");
     write_number(after < before ? before - after : after - before);
+}
+
+bool report_growth(const char* heap, const heap_use& before, const heap_use& after) {
+    write_text("    ");
+    write_text(heap);
+    write_text(": ");
+    write_growth(before.blocks, after.blocks);
+    write_text(" blocks, ");
+    write_growth(before.bytes, after.bytes);
+    write_text(" bytes\n");
+    return after.blocks <= before.blocks && after.bytes <= before.bytes;
 }
 
 // Runs a crossing repetitions times (after the case has run it at least once, so that what is
 // allocated once is already there) and checks that the component's heap did not grow.
 template <typename Crossing>
 void check_heap_stays(const char* crossings, Crossing crossing) {
-    const heap_use before = component_heap_use();
+    const heap_use msvcrt_before = msvcrt_heap_use(), process_before = process_heap_use();
     for (int i = 0; i < repetitions; ++i) crossing();
-    const heap_use after = component_heap_use();
-    write_text("    the component's heap after 100 ");
+    const heap_use msvcrt_after = msvcrt_heap_use(), process_after = process_heap_use();
+    write_text("    the heaps after 100 ");
     write_text(crossings);
-    write_text(": ");
-    write_growth(before.blocks, after.blocks);
-    write_text(" blocks, ");
-    write_growth(before.bytes, after.bytes);
-    write_text(" bytes\n");
-    check(after.blocks <= before.blocks && after.bytes <= before.bytes, "nothing stays allocated after 100 ",
-          crossings);
+    write_text(":\n");
+    const bool msvcrt_stays = report_growth("msvcrt.dll's (the component's)", msvcrt_before, msvcrt_after);
+    const bool process_stays = report_growth("the process's", process_before, process_after);
+    check(msvcrt_stays && process_stays, "nothing stays allocated after 100 ", crossings);
 }
 
 // The component's exception reaches the host as a C++ exception that it catches as its class, as

@@ -36,6 +36,17 @@ struct EXCEPTION_POINTERS {
     EXCEPTION_RECORD* ExceptionRecord;
     void* ContextRecord;
 };
+// One entry of a heap walk; the rest of it, which the host does not read, is a region's or a
+// block's details.
+struct PROCESS_HEAP_ENTRY {
+    void* lpData;
+    DWORD cbData;
+    unsigned char cbOverhead, iRegionIndex;
+    unsigned short wFlags;
+    void* details[sizeof(void*) == 8 ? 3 : 4];
+};
+constexpr unsigned short PROCESS_HEAP_ENTRY_BUSY = 0x4;
+
 using unhandled_exception_filter = long(__stdcall*)(EXCEPTION_POINTERS* exception);
 
 constexpr DWORD STD_INPUT_HANDLE = static_cast<DWORD>(-10);
@@ -61,6 +72,8 @@ __declspec(dllimport) BOOL __stdcall CloseHandle(HANDLE object);
 __declspec(dllimport) DWORD __stdcall GetLastError();
 __declspec(dllimport) unhandled_exception_filter
     __stdcall SetUnhandledExceptionFilter(unhandled_exception_filter filter);
+__declspec(dllimport) HANDLE __stdcall GetProcessHeap();
+__declspec(dllimport) BOOL __stdcall HeapWalk(HANDLE heap, PROCESS_HEAP_ENTRY* entry);
 __declspec(dllimport) HMODULE __stdcall LoadLibraryA(const char* file_name);
 __declspec(dllimport) HMODULE __stdcall GetModuleHandleA(const char* module_name);
 __declspec(dllimport) void* __stdcall GetProcAddress(HMODULE module, const char* name);
