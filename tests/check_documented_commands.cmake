@@ -6,13 +6,8 @@
 # link of the documents names a file that is there, and a heading of it when it names one.
 cmake_minimum_required(VERSION 3.25)
 
-execute_process(COMMAND ${PROGRAM} --help RESULT_VARIABLE result OUTPUT_VARIABLE help ERROR_VARIABLE help)
-if(NOT result EQUAL 0)
-  message(FATAL_ERROR "${PROGRAM} --help failed (${result}):\n${help}")
-endif()
-# keylume-sim's options: the entries of its list, indented by two spaces.
-string(REGEX MATCHALL "\n  --[a-z][a-z-]*" program_options "${help}")
-string(REPLACE "\n  " "" program_options "${program_options}")
+include(${CMAKE_CURRENT_LIST_DIR}/program_options.cmake)
+keylume_sim_options(${PROGRAM} program_options)
 
 file(READ ${SOURCE_DIR}/CMakePresets.json presets)
 string(REGEX MATCHALL "\"name\": \"[^\"]+\"" presets "${presets}")

@@ -1,17 +1,7 @@
 # Every option that PROGRAM --help names has a paragraph of its own in the OPTIONS section of the
 # manual page PAGE, and GROFF reads the page without a warning (as `man -l` shows it).
-execute_process(COMMAND ${PROGRAM} --help RESULT_VARIABLE result OUTPUT_VARIABLE help ERROR_VARIABLE help)
-if(NOT result EQUAL 0)
-  message(FATAL_ERROR "${PROGRAM} --help failed (${result}):\n${help}")
-endif()
-# The options are the entries of its list: lines that start with one, indented by two spaces.
-# Options mentioned in the text of another (another program's, say) are not keylume-sim's.
-string(REGEX MATCHALL "\n  --[a-z][a-z-]*" options "${help}")
-string(REPLACE "\n  " "" options "${options}")
-list(REMOVE_DUPLICATES options)
-if(NOT options)
-  message(FATAL_ERROR "${PROGRAM} --help names no option:\n${help}")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/program_options.cmake)
+keylume_sim_options(${PROGRAM} options)
 
 file(READ ${PAGE} page)
 string(FIND "${page}" "\n.SH OPTIONS\n" start)
