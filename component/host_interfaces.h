@@ -74,15 +74,18 @@ protected:
     ~track_handle() = default;
 };
 
+// A track that an event hands over: the receiver owns the reference (service_ptr_t::adopt).
+using track_argument = handed_over_reference<track_handle>::argument;
+
 // Receiver of playback events. Bit n of a registration mask asks for the events of operation n.
 class play_callback {
 public:
     virtual void playback_starting(uint32_t command, uint32_t paused) = 0;
-    virtual void new_track(service_ptr_t<track_handle> track) = 0;
+    virtual void new_track(track_argument track) = 0;
     virtual void playback_stopped(uint32_t reason) = 0;
     virtual void position_sought(double seconds) = 0;
     virtual void pause_changed(uint32_t state) = 0;
-    virtual void track_edited(service_ptr_t<track_handle> track) = 0;
+    virtual void track_edited(track_argument track) = 0;
     virtual void stream_info_changed(const track_info& info) = 0;
     virtual void stream_track_info_changed(const track_info& info) = 0;
     virtual void time_advanced(double seconds) = 0;

@@ -159,9 +159,15 @@ HWND preferences_page_keylume::create_window(HWND parent) {
 
 const char* preferences_page_keylume::page_name() { return PAGE_NAME; }
 
-GUID preferences_page_keylume::page_guid() { return PAGE_GUID; }
+GUID* preferences_page_keylume::page_guid(GUID* result) {
+    *result = PAGE_GUID;
+    return result;
+}
 
-GUID preferences_page_keylume::parent_guid() { return PARENT_GUID; }
+GUID* preferences_page_keylume::parent_guid(GUID* result) {
+    *result = PARENT_GUID;
+    return result;
+}
 
 bool preferences_page_keylume::can_reset() { return false; }
 

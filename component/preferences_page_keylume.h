@@ -13,8 +13,11 @@ public:
 
     virtual HWND create_window(HWND parent) = 0;
     virtual const char* page_name() = 0;
-    virtual GUID page_guid() = 0;
-    virtual GUID parent_guid() = 0;
+    // The player returns a GUID by value, as Microsoft's C++ ABI returns a class from a member
+    // function: into the caller's storage, whose address is passed after this and is returned.
+    // MinGW g++ would pass that address before this, so the two declare what crosses.
+    virtual GUID* page_guid(GUID* result) = 0;
+    virtual GUID* parent_guid(GUID* result) = 0;
     virtual bool can_reset() = 0;
     virtual void reset() = 0;
     virtual bool help_url(pfc::string_base& out) = 0;
@@ -27,8 +30,8 @@ class preferences_page_keylume : public preferences_page {
 public:
     HWND create_window(HWND parent) override;
     const char* page_name() override;
-    GUID page_guid() override;
-    GUID parent_guid() override;
+    GUID* page_guid(GUID* result) override;
+    GUID* parent_guid(GUID* result) override;
     bool can_reset() override;
     void reset() override;
     bool help_url(pfc::string_base& out) override;

@@ -16,6 +16,27 @@ inline bool same_guid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b,
 template <typename T>
 class service_ptr_t;
 class service_base;
+
+// A counted reference that a call hands to the callee, which takes it over and releases it. This
+// is how the player, built with Microsoft's compiler, passes a service pointer by value: the
+// callee destroys such an argument, and it crosses on 32-bit Windows as the object itself (one
+// pointer) in the argument's stack slot, on 64-bit Windows as the address of the caller's
+// temporary. MinGW g++ passes and destroys such an argument otherwise, so the operations declare
+// what really crosses: `argument`. Natively both sides are ours; it crosses by value there.
+template <typename T>
+struct handed_over_reference {
+    T* object;
+
+#if defined(_WIN32) && defined(_WIN64)
+    using argument = const handed_over_reference*;
+    argument as_argument() const { return this; }
+    static T* object_in(argument handed) { return handed->object; }
+#else
+    using argument = handed_over_reference;
+    argument as_argument() const { return *this; }
+    static T* object_in(argument handed) { return handed.object; }
+#endif
+};
 using service_ptr = service_ptr_t<service_base>;
 
 class service_base {
@@ -44,6 +65,13 @@ public:
         assign(other.get());
     }
     ~service_ptr_t() { release(); }
+
+    // Takes over the reference that a call handed over (adds none).
+    static service_ptr_t adopt(typename handed_over_reference<T>::argument handed) {
+        service_ptr_t held;
+        held.m_object = handed_over_reference<T>::object_in(handed);
+        return held;
+    }
 
     service_ptr_t& operator=(const service_ptr_t& other) {
         assign(other.m_object);

@@ -166,9 +166,9 @@ void LCD_Playback::ShowPosition(double seconds) { m_screen.SetPlayPosition(secon
 // exception.
 void LCD_Playback::playback_starting(uint32_t, uint32_t) {}
 
-void LCD_Playback::new_track(service_ptr_t<track_handle> track) {
+void LCD_Playback::new_track(track_argument track) {
     cxx_boundary::entry([&] {
-        RenderEventTrack(track, true);
+        RenderEventTrack(service_ptr_t<track_handle>::adopt(track), true);
         BoostPriority();
     });
 }
@@ -179,8 +179,8 @@ void LCD_Playback::position_sought(double seconds) { ShowPosition(seconds); }
 
 void LCD_Playback::pause_changed(uint32_t) {}
 
-void LCD_Playback::track_edited(service_ptr_t<track_handle> track) {
-    cxx_boundary::entry([&] { RenderEventTrack(track, false); });
+void LCD_Playback::track_edited(track_argument track) {
+    cxx_boundary::entry([&] { RenderEventTrack(service_ptr_t<track_handle>::adopt(track), false); });
 }
 
 void LCD_Playback::stream_info_changed(const track_info& info) {

@@ -29,11 +29,11 @@ public:
 
     // Playback events.
     void playback_starting(uint32_t command, uint32_t paused) override;
-    void new_track(service_ptr_t<track_handle> track) override;
+    void new_track(track_argument track) override;
     void playback_stopped(uint32_t reason) override;
     void position_sought(double seconds) override;
     void pause_changed(uint32_t state) override;
-    void track_edited(service_ptr_t<track_handle> track) override;
+    void track_edited(track_argument track) override;
     void stream_info_changed(const track_info& info) override;
     void stream_track_info_changed(const track_info& info) override;
     void time_advanced(double seconds) override;

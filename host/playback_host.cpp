@@ -102,11 +102,21 @@ void host_playback_registry::deliver(int operation, Call call) {
         if (receiver.mask & (1u << operation)) cxx_boundary::call_out([&] { call(*receiver.callback); });
 }
 
+// Each receiver is handed a reference of the track of its own, which it takes over.
+void host_playback_registry::deliver_track(int operation, void (play_callback::*event)(track_argument),
+                                           const service_ptr_t<track_handle>& track) {
+    deliver(operation, [&](play_callback& c) {
+        if (track.is_valid()) track->add_ref();
+        const handed_over_reference<track_handle> reference{track.get()};
+        (c.*event)(reference.as_argument());
+    });
+}
+
 void host_playback_registry::playback_starting(uint32_t command, uint32_t paused) {
     deliver(0, [&](play_callback& c) { c.playback_starting(command, paused); });
 }
 void host_playback_registry::new_track(const service_ptr_t<track_handle>& track) {
-    deliver(1, [&](play_callback& c) { c.new_track(track); });
+    deliver_track(1, &play_callback::new_track, track);
 }
 void host_playback_registry::playback_stopped(uint32_t reason) {
     deliver(2, [&](play_callback& c) { c.playback_stopped(reason); });
@@ -118,7 +128,7 @@ void host_playback_registry::pause_changed(uint32_t state) {
     deliver(4, [&](play_callback& c) { c.pause_changed(state); });
 }
 void host_playback_registry::track_edited(const service_ptr_t<track_handle>& track) {
-    deliver(5, [&](play_callback& c) { c.track_edited(track); });
+    deliver_track(5, &play_callback::track_edited, track);
 }
 void host_playback_registry::stream_info_changed(const track_info& info) {
     deliver(6, [&](play_callback& c) { c.stream_info_changed(info); });

@@ -98,6 +98,8 @@ private:
     };
     template <typename Call>
     void deliver(int operation, Call call);
+    void deliver_track(int operation, void (play_callback::*event)(track_argument),
+                       const service_ptr_t<track_handle>& track);
     std::vector<entry> m_entries;
 };
 

@@ -372,9 +372,10 @@ TEST_F(PreferencesPageOfAnotherHost, HelpAddressTakesTheVersionFromTheHost) {
 TEST_F(PreferencesPage, PageNameGuidsAndNoReset) {
     preferences_page& page = open().page();
     EXPECT_STREQ(page.page_name(), "Keylume");
-    EXPECT_TRUE(same_guid(page.page_guid(),
+    GUID guid;
+    EXPECT_TRUE(same_guid(*page.page_guid(&guid),
                           GUID{0x579306A7, 0x3D5F, 0x4B2D, {0x8A, 0x5D, 0x56, 0x35, 0x46, 0x95, 0xA7, 0xCD}}));
-    EXPECT_TRUE(same_guid(page.parent_guid(),
+    EXPECT_TRUE(same_guid(*page.parent_guid(&guid),
                           GUID{0x6AAA67B6, 0x732F, 0x4967, {0x89, 0x9A, 0x18, 0xC5, 0xF8, 0xC7, 0x00, 0x17}}));
     EXPECT_FALSE(page.can_reset());
     window->type_text(IDC_SOFTKEY1_LINE1, "%genre%");

@@ -45,15 +45,20 @@ component_client& load_component(host_api& api) {
     return *entry(&api, module);
 }
 
-initquit& startup_hooks(component_client& client) {
-    constexpr GUID initquit_guid = {0x113773C4, 0xB387, 0x4B48, {0x8B, 0xDF, 0xAB, 0x58, 0xBC, 0x6C, 0xE5, 0x38}};
+// The instance of the component's service of the class; the case cannot run without it.
+service_base& component_service(component_client& client, const GUID& class_guid, const char* class_name) {
     for (service_factory* factory = client.factory_list(); factory != nullptr; factory = factory->next) {
-        if (!same_guid(*factory->class_guid, initquit_guid)) continue;
+        if (!same_guid(*factory->class_guid, class_guid)) continue;
         service_slot instance{nullptr};
         factory->instance_create(instance);
-        return *static_cast<initquit*>(instance.object);
+        return *instance.object;
     }
-    fail_setup("the component's factory list has no ", "initquit service");
+    fail_setup("the component's factory list has no ", class_name);
+}
+
+initquit& startup_hooks(component_client& client) {
+    constexpr GUID initquit_guid = {0x113773C4, 0xB387, 0x4B48, {0x8B, 0xDF, 0xAB, 0x58, 0xBC, 0x6C, 0xE5, 0x38}};
+    return static_cast<initquit&>(component_service(client, initquit_guid, "initquit service"));
 }
 
 // What is allocated from a heap.
@@ -187,6 +192,8 @@ void service_duplicated_at_startup(test_host_api& api, component_client& client)
                                                             [&] { hooks.on_startup(); });
 }
 
+// Both events that hand the component a track end in its bug check here (no template compiles);
+// the component releases the reference it was handed either way.
 void bug_check_on_new_track(test_host_api& api, component_client& client) {
     initquit& hooks = startup_hooks(client);
     hooks.on_startup();
@@ -197,7 +204,22 @@ void bug_check_on_new_track(test_host_api& api, component_client& client) {
     check_component_exception<pfc::exception_bug_check_v2>("pfc::exception_bug_check_v2", "Bug check",
                                                            [&] { events->new_track(track_ptr(&track)); });
     check(texts_equal(api.compiler.last_text, "%filename%"), "the component tried \"%filename%\" last");
+    check_component_exception<pfc::exception_bug_check_v2>("pfc::exception_bug_check_v2", "Bug check",
+                                                           [&] { events->track_edited(track_ptr(&track)); });
     hooks.on_shutdown();
+    write_text("    the track's references after the events: ");
+    write_number(static_cast<size_t>(track.references()));
+    write_text("\n");
+    check(track.references() == 1, "the component releases every reference of the track it was handed");
+}
+
+void preferences_page_guids(test_host_api&, component_client& client) {
+    constexpr GUID page_class = {0x7255E8D0, 0x3FCF, 0x4781, {0xB9, 0x3B, 0xD0, 0x6C, 0xB8, 0x8D, 0xFA, 0xFA}};
+    constexpr GUID keylume_page = {0x579306A7, 0x3D5F, 0x4B2D, {0x8A, 0x5D, 0x56, 0x35, 0x46, 0x95, 0xA7, 0xCD}};
+    constexpr GUID parent_page = {0x6AAA67B6, 0x732F, 0x4967, {0x89, 0x9A, 0x18, 0xC5, 0xF8, 0xC7, 0x00, 0x17}};
+    auto& page = static_cast<preferences_page&>(component_service(client, page_class, "preferences page"));
+    check(same_guid(page.page_guid(), keylume_page), "the preferences page returns its GUID");
+    check(same_guid(page.parent_guid(), parent_page), "the preferences page returns its parent's GUID");
 }
 
 void reader_exception_through_load(test_host_api&, component_client& client) {
@@ -305,6 +327,7 @@ constexpr test_case cases[] = {
     {"service_not_found_at_startup", service_not_found_at_startup},
     {"service_duplicated_at_startup", service_duplicated_at_startup},
     {"bug_check_on_new_track", bug_check_on_new_track},
+    {"preferences_page_guids", preferences_page_guids},
     {"reader_exception_through_load", reader_exception_through_load},
     {"writer_exception_through_save", writer_exception_through_save},
     {"io_data_inside_load_value", io_data_inside_load_value},

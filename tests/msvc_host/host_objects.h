@@ -66,6 +66,7 @@ public:
         return true;
     }
     const GUID& class_guid() const { return m_guid; }
+    int references() const { return m_references; }
 
 private:
     GUID m_guid;
@@ -85,11 +86,15 @@ private:
     track_handle* m_track;
 };
 
-// The first operations of the component's playback receiver, up to the one the host calls.
+// The first operations of the component's playback receiver, up to the last one the host calls.
 class play_callback {
 public:
     virtual void playback_starting(uint32_t command, uint32_t paused) = 0;
     virtual void new_track(track_ptr track) = 0;
+    virtual void playback_stopped(uint32_t reason) = 0;
+    virtual void position_sought(double seconds) = 0;
+    virtual void pause_changed(uint32_t state) = 0;
+    virtual void track_edited(track_ptr track) = 0;
 };
 
 class playback_callback_registry : public service_base {
@@ -119,6 +124,15 @@ public:
 class stream_writer {
 public:
     virtual void write(const void* buffer, size_t bytes, abort_callback& abort) = 0;
+};
+
+// The first operations of a preferences page, up to the last one the host calls.
+class preferences_page : public service_base {
+public:
+    virtual void* create_window(void* parent) = 0;
+    virtual const char* page_name() = 0;
+    virtual GUID page_guid() = 0;
+    virtual GUID parent_guid() = 0;
 };
 
 class service_factory {

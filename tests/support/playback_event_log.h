@@ -33,11 +33,15 @@ public:
     void playback_starting(uint32_t command, uint32_t paused) override {
         add("starting " + std::to_string(command) + " " + std::to_string(paused));
     }
-    void new_track(service_ptr_t<track_handle> track) override { add("new " + title_of(*track)); }
+    void new_track(track_argument track) override {
+        add("new " + title_of(*service_ptr_t<track_handle>::adopt(track)));
+    }
     void playback_stopped(uint32_t reason) override { add("stop " + std::to_string(reason)); }
     void position_sought(double seconds) override { add("seek " + number(seconds)); }
     void pause_changed(uint32_t state) override { add("pause " + std::to_string(state)); }
-    void track_edited(service_ptr_t<track_handle> track) override { add("edited " + title_of(*track)); }
+    void track_edited(track_argument track) override {
+        add("edited " + title_of(*service_ptr_t<track_handle>::adopt(track)));
+    }
     void stream_info_changed(const track_info& info) override { add("stream " + title_of(info)); }
     void stream_track_info_changed(const track_info& info) override { add("stream track " + title_of(info)); }
     void time_advanced(double seconds) override { add("time " + number(seconds)); }
